@@ -1,0 +1,79 @@
+// One JSON-RPC 2.0 call per connection: the request line out, one answer in.
+#pragma once
+
+#include <rapidjson/document.h>
+
+#include <cstdint>
+#include <exception>
+#include <string>
+#include <vector>
+
+namespace zarvik {
+
+class ExchangeLog;
+class TCPClient;
+
+class JsonRpcClientException : public std::exception {
+public:
+    explicit JsonRpcClientException(std::string message) : message(std::move(message)) {}
+    std::string message;
+};
+
+class ResponseEmptyErrorException : public JsonRpcClientException {
+public:
+    ResponseEmptyErrorException() : JsonRpcClientException("Response empty.") {}
+};
+
+class ResponseParseErrorException : public JsonRpcClientException {
+public:
+    ResponseParseErrorException()
+        : JsonRpcClientException("The server responded incorrectly, the answer is json.") {}
+};
+
+class ResponseContainErrorException : public JsonRpcClientException {
+    using JsonRpcClientException::JsonRpcClientException;
+};
+
+// One positional request parameter.
+struct JsonRpcParam {
+    enum class Kind { String, Double, Int, UInt, Bool };
+
+    static JsonRpcParam String(std::string text);
+    static JsonRpcParam Double(double number);
+    static JsonRpcParam Int(int32_t value);
+    static JsonRpcParam UInt(uint32_t value);
+    static JsonRpcParam Bool(bool flag);
+
+    Kind kind = Kind::String;
+    std::string text;
+    double number = 0.0;
+    int32_t signedValue = 0;
+    uint32_t unsignedValue = 0;
+    bool flag = false;
+};
+
+using JsonRpcParams = std::vector<JsonRpcParam>;
+
+// The parsed answer; `result` lives in `response`'s memory.
+struct JsonRpcResult {
+    rapidjson::Document response;
+    rapidjson::Value result;
+};
+
+class JsonRpcClient {
+public:
+    JsonRpcClient(TCPClient& tcp, ExchangeLog& log) : tcp_(tcp), log_(log) {}
+
+    // The caller has connected the TCP client; call closes it.
+    void call(uint32_t id, const std::string& method, const JsonRpcParams& params,
+              JsonRpcResult& out);
+
+private:
+    TCPClient& tcp_;
+    ExchangeLog& log_;
+};
+
+// The compact writer's text of a value: records sent as one String parameter.
+std::string WriteCompactJson(const rapidjson::Value& value);
+
+}  // namespace zarvik

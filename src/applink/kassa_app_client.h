@@ -1,0 +1,57 @@
+// The frame every call to the companion application shares: the two leading
+// parameters, one connection per request, failures turned into driver errors,
+// and typed readers of the answer's result.
+#pragma once
+
+#include <rapidjson/document.h>
+
+#include <cstdint>
+#include <string>
+
+#include "applink/json_rpc_client.h"
+#include "applink/tcp_client.h"
+
+namespace zarvik {
+
+class ExchangeLog;
+
+struct DriverSettings {
+    std::string ServerHost;  // UTF-8; a dotted IPv4 address or a host name
+    int32_t ServerPort = 3333;  // only the low 16 bits are used
+    std::string PosId;
+};
+
+class KassaAppClient {
+public:
+    explicit KassaAppClient(ExchangeLog& log);
+
+    DriverSettings& settings() { return settings_; }
+    const DriverSettings& settings() const { return settings_; }
+    uint32_t counter() const { return counter_; }
+    ExchangeLog& log() { return log_; }
+
+    // PosId and the advanced counter, then `own`; connect, call, translate
+    // transport and protocol failures into ZarvikKassaErrorException 1 to 5.
+    void invoke(const char* method, const JsonRpcParams& own, JsonRpcResult& out);
+
+    // Result readers. A value of the wrong JSON type counts as absent.
+    static const rapidjson::Value& require(const rapidjson::Value& object, const char* key);
+    static std::string readString(const rapidjson::Value& object, const char* key);
+    static bool readBool(const rapidjson::Value& object, const char* key);
+    static int32_t readInt(const rapidjson::Value& object, const char* key);
+    static double readDouble(const rapidjson::Value& object, const char* key);
+    // The member, or JSON null when absent; never fails.
+    static const rapidjson::Value& member(const rapidjson::Value& object, const char* key);
+    // Lenient conversions of what `member` gives: null or a wrong type reads as 0.
+    static int32_t asInt(const rapidjson::Value& value);
+    static double asDouble(const rapidjson::Value& value);
+
+private:
+    ExchangeLog& log_;
+    DriverSettings settings_;
+    TCPClient tcp_;
+    JsonRpcClient rpc_;
+    uint32_t counter_;
+};
+
+}  // namespace zarvik

@@ -1,0 +1,64 @@
+// The driver's operations, one per platform method, in plain values: UTF-8
+// text in, UTF-8 text out. A failure the platform must hear about leaves as
+// ZarvikKassaErrorException; the component reports it and answers false.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+namespace zarvik {
+
+class ExchangeLog;
+class KassaAppClient;
+
+struct DeviceTestResult {
+    bool ok = false;
+    std::string description;
+};
+
+struct ProcessingKMOutput {
+    std::string xml;
+    int32_t requestStatus = 0;
+};
+
+class KktDriver {
+public:
+    KktDriver(KassaAppClient& app, ExchangeLog& log) : app_(app), log_(log) {}
+
+    // Description and settings.
+    std::string GetDescription();
+    std::string GetParameters();
+    DeviceTestResult DeviceTest();  // never throws a driver error: the description carries it
+    std::string GetDataKKT();
+
+    // Shifts, status, reports, cash and service operations.
+    std::string OpenShift(const std::string& inputParameters);
+    std::string CloseShift(const std::string& inputParameters);
+    std::string GetCurrentStatus();
+    std::string ReportCurrentStatusOfSettlements(const std::string& inputParameters);
+    void PrintXReport(const std::string& inputParameters);
+    void CashInOutcome(const std::string& inputParameters, double amount);
+    void OpenCashDrawer();
+    int32_t GetLineLength();
+    void PrintCheckCopy(const std::string& checkNumber);
+
+    // Receipts.
+    std::string ProcessCheck(bool electronically, const std::string& checkPackage);
+    std::string ProcessCorrectionCheck(const std::string& checkPackage);
+
+    // Marking codes.
+    void OpenSessionRegistrationKM();
+    void CloseSessionRegistrationKM();
+    std::string RequestKM(const std::string& request);
+    ProcessingKMOutput GetProcessingKMResult();
+    void ConfirmKM(const std::string& guid, uint32_t confirmationType);
+
+    // Text documents.
+    void PrintTextDocument(const std::string& document);
+
+private:
+    KassaAppClient& app_;
+    ExchangeLog& log_;
+};
+
+}  // namespace zarvik

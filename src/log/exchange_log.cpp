@@ -1,0 +1,72 @@
+#include "log/exchange_log.h"
+
+#include <ctime>
+#include <stdexcept>
+
+#include "platform/folders.h"
+
+namespace zarvik {
+
+const char* const kLogFolderName = "VarEzu";
+const char* const kLogFileName = "1C_exchange_data.log";
+
+namespace {
+
+#if defined(_WIN32)
+// The Windows log has always been a text-mode stream: every line feed, also
+// those inside messages, is stored as CR LF.
+constexpr bool kCrLf = true;
+#else
+constexpr bool kCrLf = false;
+#endif
+
+std::string LocalTimestamp() {
+    const std::time_t now = std::time(nullptr);
+    std::tm local{};
+#if defined(_WIN32)
+    localtime_s(&local, &now);
+#else
+    localtime_r(&now, &local);
+#endif
+    char text[32];
+    // "%F %T" spelled out: the Windows runtime knows neither.
+    const size_t size = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
+    return std::string(text, size);
+}
+
+}  // namespace
+
+std::string ComputeLogPath(const std::string& folderName, const std::string& fileName) {
+    const std::string base = platform::UserDataFolder();
+    const std::string folder = platform::JoinPath(base, folderName);
+    if (base.empty() || !platform::EnsureFolder(folder)) {
+        throw std::runtime_error("Failed to create logging directory");
+    }
+    return platform::JoinPath(folder, fileName);
+}
+
+ExchangeLog::ExchangeLog(const std::string& path) : path_(path), file_(path) {}
+
+void ExchangeLog::Write(std::string_view level, std::string_view message) {
+    if (!file_.isOpen()) return;
+    std::string line;
+    line.reserve(message.size() + level.size() + 32);
+    line += '[';
+    line += LocalTimestamp();
+    line += "] ";
+    line += level;
+    line += ": ";
+    if (kCrLf) {
+        for (char c : message) {
+            if (c == '\n') line += '\r';
+            line += c;
+        }
+        line += '\r';
+    } else {
+        line += message;
+    }
+    line += '\n';
+    file_.append(line.data(), line.size());
+}
+
+}  // namespace zarvik

@@ -1,0 +1,37 @@
+// The exchange log: what 1C sent, what went to the companion application and
+// what came back, one line per entry, for the support engineer at the till.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+#include "platform/append_file.h"
+
+namespace zarvik {
+
+extern const char* const kLogFolderName;  // "VarEzu"
+extern const char* const kLogFileName;    // "1C_exchange_data.log"
+
+// Full path of the log file in the per-user data folder; makes the folder
+// when it is missing. Throws std::runtime_error("Failed to create logging
+// directory") when it cannot be made.
+std::string ComputeLogPath(const std::string& folderName, const std::string& fileName);
+
+class ExchangeLog {
+public:
+    explicit ExchangeLog(const std::string& path);  // a file that cannot be opened is not an error
+
+    // "[YYYY-MM-DD HH:MM:SS] LEVEL: message" and a line end, in one write.
+    // A log that cannot be written never fails the fiscal operation.
+    void Write(std::string_view level, std::string_view message);
+    void Info(std::string_view message) { Write("INFO", message); }
+    void Warn(std::string_view message) { Write("WARN", message); }
+
+    const std::string& path() const { return path_; }
+
+private:
+    std::string path_;
+    platform::AppendFile file_;
+};
+
+}  // namespace zarvik

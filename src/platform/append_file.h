@@ -1,0 +1,30 @@
+// A file opened for appending that other processes and other components may
+// share, where each write lands whole at the end: two components logging at
+// once never cut into each other's lines.
+#pragma once
+
+#include <cstddef>
+#include <string>
+
+namespace zarvik::platform {
+
+class AppendFile {
+public:
+    explicit AppendFile(const std::string& path);  // UTF-8; a failed open leaves it closed
+    ~AppendFile();
+    AppendFile(const AppendFile&) = delete;
+    AppendFile& operator=(const AppendFile&) = delete;
+
+    bool isOpen() const;
+    // One system write of the whole block; false when it did not land whole.
+    bool append(const char* data, size_t size);
+
+private:
+#if defined(_WIN32)
+    void* handle_;
+#else
+    int fd_;
+#endif
+};
+
+}  // namespace zarvik::platform
