@@ -1,0 +1,64 @@
+#!/usr/bin/env bash
+# The project's two entry points on a fresh Debian 12 machine (run as root or
+# with sudo available):
+#   ./dev.sh demo   builds, then runs the main job
+#   ./dev.sh test   builds, then runs every test suite
+set -euo pipefail
+cd "$(dirname "$0")"
+ROOT=$PWD
+JOBS=${JOBS:-$(nproc)}
+
+log() { printf '\033[1m== %s\033[0m\n' "$*" >&2; }
+
+as_root() {
+    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
+}
+
+APT_UPDATED=0
+need_packages() {
+    local missing=()
+    for p in "$@"; do
+        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
+    done
+    [ ${#missing[@]} -eq 0 ] && return 0
+    log "installing ${missing[*]}"
+    if [ $APT_UPDATED -eq 0 ]; then as_root apt-get update -qq; APT_UPDATED=1; fi
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
+}
+
+LINUX_PACKAGES=(build-essential cmake libtinyxml2-dev rapidjson-dev libgtest-dev libgmock-dev)
+
+build_linux() {
+    need_packages "${LINUX_PACKAGES[@]}"
+    log "building for Linux"
+    cmake --preset linux >/dev/null
+    cmake --build --preset linux -j "$JOBS"
+}
+
+test_linux() {
+    log "Linux tests"
+    ctest --preset linux -j "$JOBS"
+}
+
+# Windows steps live in their own file so the Linux path stays readable.
+if [ -f scripts/windows.sh ]; then
+    # shellcheck source=scripts/windows.sh
+    source scripts/windows.sh
+fi
+
+demo() {
+    build_linux
+    "$ROOT/build/linux/tools/demo_listing" "$ROOT/build/linux/libZarvikKassaDriver.so"
+}
+
+run_tests() {
+    build_linux
+    test_linux
+    if declare -F test_windows >/dev/null; then test_windows; fi
+}
+
+case "${1:-}" in
+    demo) demo ;;
+    test) run_tests ;;
+    *) echo "usage: $0 demo|test" >&2; exit 2 ;;
+esac
