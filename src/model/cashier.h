@@ -1,0 +1,37 @@
+// The cashier and place of sale that the shift, report and cash operations
+// receive in the platform's input parameters and pass on to the companion
+// application.
+#pragma once
+
+#include <rapidjson/document.h>
+
+#include <string>
+
+namespace tinyxml2 {
+class XMLElement;
+}
+
+namespace zarvik {
+
+struct CashierData {
+    std::string CashierName;
+    std::string CashierINN;
+    std::string SaleAddress;
+    std::string SaleLocation;
+};
+
+// The attributes of a `Parameters` element; an absent attribute reads as empty.
+CashierData ReadCashierData(const tinyxml2::XMLElement& parameters);
+
+// The whole input-parameters document: its root element (any name) and the
+// root's first `Parameters` child. Text that does not parse, or lacks either
+// element, is code 8 naming what is missing.
+CashierData ReadInputParameters(const std::string& xml);
+
+// "CashierName" always; the other members only when not empty. The tax
+// number is read as "CashierINN" but the companion application calls it
+// "CashierVATIN".
+rapidjson::Value CashierDataToJson(const CashierData& cashier,
+                                   rapidjson::Document::AllocatorType& allocator);
+
+}  // namespace zarvik
