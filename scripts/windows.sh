@@ -1,0 +1,185 @@
+# Windows x64 steps of ./dev.sh (sourced by it; uses its ROOT, JOBS, log and
+# need_packages). The DLL is cross-built with mingw-w64 and proven under wine64:
+# proof 1 is a host built with the MSVC C++ ABI that drives the DLL through
+# its vtables, proof 2 the cross-compiled test suites.
+# Every step skips what is already there, so re-runs cost only the tests.
+
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
+    wine64 clang lld dpkg-dev rapidjson-dev libgtest-dev)
+MINGW=x86_64-w64-mingw32
+DEPS_DIR=$ROOT/build/deps
+MINGW_PREFIX=$DEPS_DIR/mingw-prefix
+WIN_BUILD=$ROOT/build/windows
+WINE64=/usr/lib/wine/wine64
+WINE_TIMEOUT=${WINE_TIMEOUT:-600}
+# DLLs every Windows x64 system has; anything else in the import table means
+# a runtime that the till does not have.
+WINDOWS_SYSTEM_DLLS="KERNEL32.dll msvcrt.dll WS2_32.dll SHELL32.dll ole32.dll ADVAPI32.dll USER32.dll"
+
+# `apt-get source` needs deb-src entries. Debian images often ship only the
+# binary ones; mirror them for sources, keeping the machine's own mirrors.
+ensure_deb_src() {
+    if grep -qsE '^Types:.*deb-src' /etc/apt/sources.list.d/*.sources ||
+        grep -qsE '^[[:space:]]*deb-src[[:space:]]' /etc/apt/sources.list /etc/apt/sources.list.d/*.list; then
+        return 0
+    fi
+    log "adding deb-src entries mirroring the binary ones"
+    local list=/etc/apt/sources.list.d/zarvik-deb-src.sources tmp
+    tmp=$(mktemp)
+    # deb822 stanzas are separated by blank lines; keep those with Types: deb.
+    awk 'BEGIN { RS = ""; ORS = "\n\n" }
+         /(^|\n)Types:[^\n]*(^|[ \t])deb([ \t]|\n|$)/ {
+             out = ""
+             n = split($0, lines, "\n")
+             for (i = 1; i <= n; i++) {
+                 if (lines[i] ~ /^#/) continue
+                 if (lines[i] ~ /^Types:/) lines[i] = "Types: deb-src"
+                 out = out lines[i] "\n"
+             }
+             printf "%s\n", out
+         }' /etc/apt/sources.list.d/*.sources >"$tmp" 2>/dev/null || true
+    # One-line style sources.list, if that is what the machine uses.
+    sed -n 's/^[[:space:]]*deb[[:space:]]/deb-src /p' /etc/apt/sources.list 2>/dev/null >"$tmp.list" || true
+    if [ -s "$tmp" ]; then as_root cp "$tmp" "$list"; fi
+    if [ -s "$tmp.list" ]; then as_root cp "$tmp.list" /etc/apt/sources.list.d/zarvik-deb-src.list; fi
+    rm -f "$tmp" "$tmp.list"
+    as_root apt-get update -qq
+    APT_UPDATED=1
+}
+
+tinyxml2_source_dir() {
+    local dir
+    for dir in "$DEPS_DIR"/tinyxml2-*/; do
+        [ -f "$dir/tinyxml2.cpp" ] && { echo "${dir%/}"; return 0; }
+    done
+    return 1
+}
+
+fetch_tinyxml2_source() {
+    tinyxml2_source_dir >/dev/null && return 0
+    ensure_deb_src
+    log "fetching Debian's tinyxml2 source"
+    mkdir -p "$DEPS_DIR"
+    # apt drops root to _apt for downloads; let it write into the folder.
+    chmod 0777 "$DEPS_DIR" 2>/dev/null || true
+    (cd "$DEPS_DIR" && apt-get source -qq tinyxml2 >/dev/null)
+    tinyxml2_source_dir >/dev/null || { echo "tinyxml2 source not unpacked" >&2; return 1; }
+}
+
+# A static tinyxml2, from the Debian source, into PREFIX. Extra arguments go
+# to CMake (the toolchain for mingw, -fPIC for the Linux shared object).
+build_static_tinyxml2() {
+    local prefix=$1 build=$2
+    shift 2
+    [ -f "$prefix/.tinyxml2-built" ] && return 0
+    fetch_tinyxml2_source
+    log "building static tinyxml2 into ${prefix#"$ROOT"/}"
+    cmake -S "$(tinyxml2_source_dir)" -B "$build" -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF -Dtinyxml2_BUILD_TESTING=OFF \
+        -DBUILD_TESTING=OFF -DCMAKE_POSITION_INDEPENDENT_CODE=ON "$@" >/dev/null
+    cmake --build "$build" -j "$JOBS" >/dev/null
+    cmake --install "$build" >/dev/null
+    touch "$prefix/.tinyxml2-built"
+}
+
+build_mingw_deps() {
+    local toolchain=$ROOT/cmake/mingw-w64-x86_64.cmake
+    build_static_tinyxml2 "$MINGW_PREFIX" "$DEPS_DIR/build/tinyxml2-mingw" \
+        -DCMAKE_TOOLCHAIN_FILE="$toolchain"
+    # RapidJSON is headers only: the same ones as on Linux, seen through the
+    # prefix so that the cross build never searches /usr/include.
+    mkdir -p "$MINGW_PREFIX/include"
+    [ -e "$MINGW_PREFIX/include/rapidjson" ] || ln -s /usr/include/rapidjson "$MINGW_PREFIX/include/rapidjson"
+    if [ ! -f "$MINGW_PREFIX/.gtest-built" ]; then
+        log "building GoogleTest for mingw"
+        cmake -S /usr/src/googletest -B "$DEPS_DIR/build/gtest-mingw" -DCMAKE_BUILD_TYPE=Release \
+            -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$MINGW_PREFIX" \
+            -DBUILD_SHARED_LIBS=OFF -Dgtest_disable_pthreads=OFF >/dev/null
+        cmake --build "$DEPS_DIR/build/gtest-mingw" -j "$JOBS" >/dev/null
+        cmake --install "$DEPS_DIR/build/gtest-mingw" >/dev/null
+        touch "$MINGW_PREFIX/.gtest-built"
+    fi
+}
+
+build_windows() {
+    need_packages "${WINDOWS_PACKAGES[@]}"
+    build_mingw_deps
+    log "building for Windows x64"
+    cmake --preset windows-mingw >/dev/null
+    cmake --build --preset windows-mingw -j "$JOBS"
+    check_dll_tables "$WIN_BUILD/ZarvikKassaDriver.dll"
+}
+
+# The till has nothing but Windows: the import table may name system DLLs only,
+# and the platform looks the four entry points up by their plain names.
+check_dll_tables() {
+    local dll=$1 dump imports exports name bad=0
+    dump=$("$MINGW-objdump" -p "$dll")
+    imports=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
+    for name in $imports; do
+        if ! grep -qiw -- "$name" <<<"$WINDOWS_SYSTEM_DLLS"; then
+            echo "FAIL: $dll imports $name, which is not a Windows system DLL" >&2
+            bad=1
+        fi
+    done
+    exports=$(awk '/\[Ordinal\/Name Pointer\] Table/ { table = 1; next }
+                   table && /^\t\[/ { print $NF; next }
+                   table { table = 0 }' <<<"$dump" | sort | tr '\n' ' ')
+    if [ "$exports" != "DestroyObject GetClassNames GetClassObject SetPlatformCapabilities " ]; then
+        echo "FAIL: $dll exports [${exports}], expected exactly the four entry points" >&2
+        bad=1
+    fi
+    [ $bad -eq 0 ] || return 1
+    log "DLL imports: $(tr '\n' ' ' <<<"$imports")"
+}
+
+wine_env() {
+    export WINEPREFIX=$WIN_BUILD/wineprefix WINEDEBUG=-all WINEARCH=win64
+    # No Mono or Gecko: nothing here needs them, and asking for them would hang.
+    export WINEDLLOVERRIDES="mscoree=;mshtml="
+}
+
+ensure_wine_prefix() {
+    wine_env
+    [ -f "$WINEPREFIX/system.reg" ] && return 0
+    log "creating the wine prefix (once)"
+    mkdir -p "$WINEPREFIX"
+    timeout "$WINE_TIMEOUT" "$WINE64" wineboot --init >/dev/null 2>&1
+    timeout "$WINE_TIMEOUT" /usr/lib/wine/wineserver -w || true
+}
+
+run_under_wine() {
+    timeout "$WINE_TIMEOUT" "$WINE64" "$@"
+}
+
+# Proof 1: compiled as MSVC compiles, with no C++ runtime at all, so its
+# vtables and virtual calls are the platform's.
+build_msvc_host() {
+    local out=$WIN_BUILD/msvc_host src=$ROOT/tests/msvc_host/msvc_host.cpp
+    mkdir -p "$out"
+    if [ "$out/msvc_host.exe" -nt "$src" ]; then return 0; fi
+    log "building the MSVC-ABI host"
+    clang++ --target=x86_64-pc-windows-msvc -std=c++17 -O1 -Wall -Wextra -fno-exceptions -fno-rtti \
+        -nostdlib -nostdlibinc -ffreestanding -fms-extensions -Xclang -fno-rtti-data \
+        -c "$src" -o "$out/msvc_host.obj"
+    lld-link /nologo /subsystem:console /entry:HostMain /nodefaultlib /out:"$out/msvc_host.exe" \
+        "$out/msvc_host.obj" "/libpath:/usr/$MINGW/lib" libkernel32.a
+}
+
+test_windows() {
+    build_windows
+    build_msvc_host
+    ensure_wine_prefix
+    log "MSVC-ABI host under wine64"
+    run_under_wine "$WIN_BUILD/msvc_host/msvc_host.exe" "$(winepath_of "$WIN_BUILD/ZarvikKassaDriver.dll")"
+    local suite
+    for suite in unit_tests integration_tests; do
+        log "$suite.exe under wine64"
+        run_under_wine "$WIN_BUILD/tests/$suite.exe" --gtest_brief=1
+    done
+}
+
+# Wine maps the Unix root to drive Z:.
+winepath_of() {
+    printf 'Z:%s' "${1//\//\\}"
+}
