@@ -1,12 +1,65 @@
+// Status and reports: read the register's state without changing the shift.
+#include "driver/answer_members.h"
 #include "driver/kkt_driver.h"
-#include "driver/not_built.h"
+#include "driver/shift_app.h"
 
 namespace zarvik {
 
-std::string KktDriver::GetCurrentStatus() { NotBuiltYet("GetCurrentStatus"); }
+namespace app {
 
-std::string KktDriver::ReportCurrentStatusOfSettlements(const std::string&) { NotBuiltYet("ReportCurrentStatusOfSettlements"); }
+namespace {
+using Client = KassaAppClient;
+}  // namespace
 
-void KktDriver::PrintXReport(const std::string&) { NotBuiltYet("PrintXReport"); }
+// "GetCurrentStatus": check, shift number and state, and the backlog, whose
+// counter key here is singular ("BacklogDocumentCounter").
+void GetCurrentStatus(KassaAppClient& client, OutputParameters& record) {
+    JsonRpcResult out;
+    client.invoke("GetCurrentStatus", {}, out);
+    record.CheckNumber = Client::asInt(Client::member(out.result, "CheckNumber"));
+    record.ShiftNumber = Client::asInt(Client::member(out.result, "SessionNumber"));
+    record.ShiftState = Client::asInt(Client::member(out.result, "SessionState"));
+    ReadBacklog(Client::member(out.result, "StatusParameters"), "BacklogDocumentCounter", record);
+}
+
+void ReportCurrentStatusOfSettlements(KassaAppClient& client, const CashierData& cashier,
+                                      OutputParameters& record) {
+    JsonRpcResult out;
+    client.invoke("ReportCurrentStatusOfSettlements", {CashierParam(cashier)}, out);
+    ReadBacklog(Client::member(out.result, "OutputParameters"), "BacklogDocumentsCounter", record);
+}
+
+// Any result is accepted: the report is on paper.
+void PrintXReport(KassaAppClient& client, const CashierData& cashier) {
+    JsonRpcResult out;
+    client.invoke("PrintXReport", {CashierParam(cashier)}, out);
+}
+
+}  // namespace app
+
+std::string KktDriver::GetCurrentStatus() {
+    OutputParameters record;
+    record.CashBalance = 0.0;
+
+    app::GetCurrentStatus(app_, record);
+    app::GetOutputParametersAdditionalsCashBalance(app_, record);
+    return WriteOutputParameters(record);
+}
+
+std::string KktDriver::ReportCurrentStatusOfSettlements(const std::string& inputParameters) {
+    const CashierData cashier = ReadInputParameters(inputParameters);
+    OutputParameters record;
+    record.DateTime.emplace();
+    record.CashBalance = 0.0;
+
+    app::ReportCurrentStatusOfSettlements(app_, cashier, record);
+    app::GetOutputParametersAdditionalsStateInfo(app_, record);
+    app::GetOutputParametersAdditionalsCashBalance(app_, record);
+    return WriteOutputParameters(record);
+}
+
+void KktDriver::PrintXReport(const std::string& inputParameters) {
+    app::PrintXReport(app_, ReadInputParameters(inputParameters));
+}
 
 }  // namespace zarvik

@@ -1,0 +1,42 @@
+// Members of an answer that count only when the companion application sends
+// them. A member of the wrong JSON type counts as absent, as for the
+// required readers of the app link.
+#pragma once
+
+#include <rapidjson/document.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "applink/kassa_app_client.h"
+
+namespace zarvik {
+
+inline const rapidjson::Value* FindMember(const rapidjson::Value& object, const char* key) {
+    if (!object.IsObject()) return nullptr;
+    const auto found = object.FindMember(key);
+    return found != object.MemberEnd() ? &found->value : nullptr;
+}
+
+inline std::optional<int32_t> OptionalInt(const rapidjson::Value& object, const char* key) {
+    const rapidjson::Value* value = FindMember(object, key);
+    if (value == nullptr || !value->IsNumber()) return std::nullopt;
+    return KassaAppClient::asInt(*value);
+}
+
+// Copied as received: answers are UTF-8 like all driver text.
+inline std::optional<std::string> OptionalString(const rapidjson::Value& object, const char* key) {
+    const rapidjson::Value* value = FindMember(object, key);
+    if (value == nullptr || !value->IsString()) return std::nullopt;
+    return std::string(value->GetString(), value->GetStringLength());
+}
+
+// Present whatever its type; true only for the JSON literal true.
+inline std::optional<bool> OptionalFlag(const rapidjson::Value& object, const char* key) {
+    const rapidjson::Value* value = FindMember(object, key);
+    if (value == nullptr) return std::nullopt;
+    return value->IsTrue();
+}
+
+}  // namespace zarvik

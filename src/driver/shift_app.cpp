@@ -1,0 +1,81 @@
+#include "driver/shift_app.h"
+
+#include <string>
+
+#include "driver/answer_members.h"
+
+namespace zarvik::app {
+
+using Client = KassaAppClient;
+
+JsonRpcParam CashierParam(const CashierData& cashier) {
+    rapidjson::Document document;
+    const rapidjson::Value object = CashierDataToJson(cashier, document.GetAllocator());
+    return JsonRpcParam::String(WriteCompactJson(object));
+}
+
+void OpenShift(KassaAppClient& client, const CashierData& cashier, OutputParameters& record) {
+    JsonRpcResult out;
+    client.invoke("OpenShift", {CashierParam(cashier)}, out);
+    record.ShiftNumber = Client::asInt(Client::member(out.result, "SessionNumber"));
+    const rapidjson::Value& fn = Client::member(out.result, "OutputParameters");
+    record.FNError = Client::readBool(fn, "UrgentReplacementFN");
+    record.FNOverflow = Client::readBool(fn, "MemoryOverflowFN");
+    record.FNFail = Client::readBool(fn, "ResourcesExhaustionFN");
+}
+
+void CloseShift(KassaAppClient& client, const CashierData& cashier, OutputParameters& record) {
+    JsonRpcResult out;
+    client.invoke("CloseShift", {CashierParam(cashier)}, out);
+    record.ShiftNumber = Client::asInt(Client::member(out.result, "SessionNumber"));
+    const rapidjson::Value& parameters = Client::member(out.result, "OutputParameters");
+    ReadBacklog(parameters, "BacklogDocumentsCounter", record);
+    // Unlike after opening, the flags are optional here.
+    if (auto flag = OptionalFlag(parameters, "UrgentReplacementFN")) record.FNError = flag;
+    if (auto flag = OptionalFlag(parameters, "MemoryOverflowFN")) record.FNOverflow = flag;
+    if (auto flag = OptionalFlag(parameters, "ResourcesExhaustionFN")) record.FNFail = flag;
+}
+
+void GetOutputParametersAdditionalsStateInfo(KassaAppClient& client, OutputParameters& record) {
+    JsonRpcResult out;
+    client.invoke("GetOutputParametersAdditionalsStateInfo", {}, out);
+    record.ShiftState = Client::readInt(out.result, "ShiftState");
+    record.DateTime = Client::readString(out.result, "DateTimeFiscal");
+}
+
+void GetOutputParametersAdditionalsOperationCounters(KassaAppClient& client,
+                                                     OutputParameters& record) {
+    JsonRpcResult out;
+    client.invoke("GetOutputParametersAdditionalsOperationCounters", {}, out);
+    std::array<OperationCounters, 4> counters;
+    for (size_t type = 0; type < counters.size(); ++type) {
+        const std::string key = "CountersOperationType" + std::to_string(type + 1);
+        const rapidjson::Value& source = Client::member(out.result, key.c_str());
+        OperationCounters& target = counters[type];
+        target.CheckCount = Client::readInt(source, "CheckCount");
+        target.TotalChecksAmount = Client::readDouble(source, "TotalChecksAmount");
+        target.CorrectionCheckCount = Client::readInt(source, "CorrectionCheckCount");
+        target.TotalCorrectionChecksAmount =
+            Client::readDouble(source, "TotalCorrectionChecksAmount");
+    }
+    record.Counters = counters;
+}
+
+void GetOutputParametersAdditionalsCashBalance(KassaAppClient& client, OutputParameters& record) {
+    JsonRpcResult out;
+    client.invoke("GetOutputParametersAdditionalsCashBalance", {}, out);
+    record.CashBalance = Client::asDouble(Client::member(out.result, "CashBalance"));
+}
+
+void ReadBacklog(const rapidjson::Value& container, const char* counterKey,
+                 OutputParameters& record) {
+    record.BacklogDocumentsCounter = Client::asInt(Client::member(container, counterKey));
+    if (auto number = OptionalInt(container, "BacklogDocumentFirstNumber")) {
+        record.BacklogDocumentFirstNumber = number;
+    }
+    if (auto text = OptionalString(container, "BacklogDocumentFirstDateTime")) {
+        record.BacklogDocumentFirstDateTime = text;
+    }
+}
+
+}  // namespace zarvik::app
