@@ -1,16 +1,99 @@
+// Marking-code checks. The driver keeps no marking state: sessions, requests
+// and their GUIDs live in the companion application, and every call is
+// forwarded as it comes.
+#include "applink/kassa_app_client.h"
+#include "driver/answer_members.h"
 #include "driver/kkt_driver.h"
-#include "driver/not_built.h"
+#include "log/exchange_log.h"
+#include "model/marking_request.h"
 
 namespace zarvik {
 
-void KktDriver::OpenSessionRegistrationKM() { NotBuiltYet("OpenSessionRegistrationKM"); }
+namespace app {
 
-void KktDriver::CloseSessionRegistrationKM() { NotBuiltYet("CloseSessionRegistrationKM"); }
+namespace {
 
-std::string KktDriver::RequestKM(const std::string&) { NotBuiltYet("RequestKM"); }
+using Client = KassaAppClient;
 
-ProcessingKMOutput KktDriver::GetProcessingKMResult() { NotBuiltYet("GetProcessingKMResult"); }
+JsonRpcParam JsonTextParam(const rapidjson::Value& object) {
+    return JsonRpcParam::String(WriteCompactJson(object));
+}
 
-void KktDriver::ConfirmKM(const std::string&, uint32_t) { NotBuiltYet("ConfirmKM"); }
+}  // namespace
+
+void OpenSessionRegistrationKM(KassaAppClient& client) {
+    JsonRpcResult out;
+    client.invoke("OpenSessionRegistrationKM", {}, out);
+}
+
+void CloseSessionRegistrationKM(KassaAppClient& client) {
+    JsonRpcResult out;
+    client.invoke("CloseSessionRegistrationKM", {}, out);
+}
+
+RequestKMResult RequestKM(KassaAppClient& client, const zarvik::RequestKM& request) {
+    rapidjson::Document document;
+    JsonRpcResult out;
+    client.invoke("RequestKM", {JsonTextParam(RequestKMToJson(request, document.GetAllocator()))},
+                  out);
+    const rapidjson::Value& verdict = Client::member(out.result, "RequestKMResult");
+    RequestKMResult result;
+    result.Checking = Client::readBool(verdict, "Checking");
+    result.CheckingResult = Client::readBool(verdict, "CheckingResult");
+    return result;
+}
+
+ProcessingKMResult GetProcessingKMResult(KassaAppClient& client, int32_t& requestStatus) {
+    JsonRpcResult out;
+    client.invoke("GetProcessingKMResult", {}, out);
+    requestStatus = Client::asInt(Client::member(out.result, "RequestStatus"));
+    const rapidjson::Value& processing = Client::member(out.result, "ProcessingKMResult");
+    ProcessingKMResult result;
+    result.Result = Client::readBool(processing, "Result");
+    result.ResultCode = static_cast<uint32_t>(Client::readInt(processing, "ResultCode"));
+    result.HandleCode = static_cast<uint32_t>(Client::readInt(processing, "HandleCode"));
+    if (auto info = OptionalInt(processing, "StatusInfo")) {
+        result.StatusInfo = static_cast<uint32_t>(*info);
+    }
+    // The platform matches the result to its request by this GUID.
+    if (auto guid = OptionalString(processing, "GUID")) result.GUID = *guid;
+    return result;
+}
+
+void ConfirmKM(KassaAppClient& client, const std::string& guid, uint32_t confirmationType) {
+    rapidjson::Document document;
+    auto& allocator = document.GetAllocator();
+    rapidjson::Value object(rapidjson::kObjectType);
+    object.AddMember("GUID", rapidjson::Value(guid.c_str(), allocator), allocator);
+    object.AddMember("ConfirmationType", confirmationType, allocator);
+    JsonRpcResult out;
+    client.invoke("ConfirmKM", {JsonTextParam(object)}, out);
+}
+
+}  // namespace app
+
+void KktDriver::OpenSessionRegistrationKM() { app::OpenSessionRegistrationKM(app_); }
+
+void KktDriver::CloseSessionRegistrationKM() { app::CloseSessionRegistrationKM(app_); }
+
+std::string KktDriver::RequestKM(const std::string& request) {
+    log_.Info("***** Start RequestKM commmand *****");
+    log_.Info("RequestKM param:\n\n");
+    log_.Info(request);
+    const zarvik::RequestKM record = ParseRequestKM(request);
+    const std::string output = WriteRequestKMResult(app::RequestKM(app_, record));
+    log_.Info("***** Finish RequestKM commmand *****");
+    return output;
+}
+
+ProcessingKMOutput KktDriver::GetProcessingKMResult() {
+    ProcessingKMOutput output;
+    output.xml = WriteProcessingKMResult(app::GetProcessingKMResult(app_, output.requestStatus));
+    return output;
+}
+
+void KktDriver::ConfirmKM(const std::string& guid, uint32_t confirmationType) {
+    app::ConfirmKM(app_, guid, confirmationType);
+}
 
 }  // namespace zarvik

@@ -1,0 +1,100 @@
+#include "model/marking_request.h"
+
+#include <tinyxml2.h>
+
+#include <cmath>
+
+#include "core/driver_error.h"
+#include "core/numbers.h"
+
+namespace zarvik {
+
+namespace {
+
+std::string RequiredText(const tinyxml2::XMLElement& element, const char* name) {
+    const char* value = element.Attribute(name);
+    if (value == nullptr) throw InputDataError(std::string("отсутствует атрибут ") + name);
+    return value;
+}
+
+std::string Print(const tinyxml2::XMLDocument& document) {
+    tinyxml2::XMLPrinter printer;
+    document.Print(&printer);
+    return printer.CStr();
+}
+
+}  // namespace
+
+RequestKM ReadRequestKM(const tinyxml2::XMLElement& root) {
+    RequestKM request;
+    request.GUID = RequiredText(root, "GUID");
+    request.WaitForResult = root.Attribute("WaitForResult") != nullptr;
+    request.MarkingCode = RequiredText(root, "MarkingCode");
+    request.PlannedStatus = ScanInt(root.Attribute("PlannedStatus"));
+    request.Quantity = ScanDouble(root.Attribute("Quantity"));
+    // An infinite quantity has no JSON form; it would cut the request short.
+    if (std::isinf(request.Quantity)) throw InputDataError("некорректное значение Quantity");
+    if (const char* measure = root.Attribute("MeasureOfQuantity")) {
+        request.MeasureOfQuantity = measure;
+    }
+    request.Fraction = ReadFractionalQuantityOf(root);
+    return request;
+}
+
+RequestKM ParseRequestKM(const std::string& xml) {
+    tinyxml2::XMLDocument document;
+    if (document.Parse(xml.data(), xml.size()) != tinyxml2::XML_SUCCESS) {
+        throw InputDataError("запрос кода маркировки не является корректным XML");
+    }
+    const tinyxml2::XMLElement* root = document.FirstChildElement();
+    if (root == nullptr) {
+        throw InputDataError("в запросе кода маркировки отсутствует корневой элемент");
+    }
+    return ReadRequestKM(*root);
+}
+
+rapidjson::Value RequestKMToJson(const RequestKM& request,
+                                 rapidjson::Document::AllocatorType& allocator) {
+    rapidjson::Value object(rapidjson::kObjectType);
+    object.AddMember("GUID", rapidjson::Value(request.GUID.c_str(), allocator), allocator);
+    if (request.WaitForResult) object.AddMember("WaitForResult", true, allocator);
+    object.AddMember("MarkingCode", rapidjson::Value(request.MarkingCode.c_str(), allocator),
+                     allocator);
+    object.AddMember("PlannedStatus", request.PlannedStatus, allocator);
+    if (request.Quantity > 0) object.AddMember("Quantity", request.Quantity, allocator);
+    if (request.MeasureOfQuantity) {
+        object.AddMember("MeasureOfQuantity",
+                         rapidjson::Value(request.MeasureOfQuantity->c_str(), allocator),
+                         allocator);
+    }
+    if (request.Fraction) {
+        object.AddMember("FractionalQuantity",
+                         FractionalQuantityToJson(*request.Fraction, allocator), allocator);
+    }
+    return object;
+}
+
+std::string WriteRequestKMResult(const RequestKMResult& result) {
+    tinyxml2::XMLDocument document;
+    tinyxml2::XMLElement* element = document.NewElement("RequestKMResult");
+    document.InsertEndChild(element);
+    element->SetAttribute("Checking", result.Checking ? "true" : "false");
+    element->SetAttribute("CheckingResult", result.CheckingResult ? "true" : "false");
+    return Print(document);
+}
+
+std::string WriteProcessingKMResult(const ProcessingKMResult& result) {
+    tinyxml2::XMLDocument document;
+    tinyxml2::XMLElement* element = document.NewElement("ProcessingKMResult");
+    document.InsertEndChild(element);
+    element->SetAttribute("GUID", result.GUID.c_str());
+    element->SetAttribute("Result", result.Result ? "true" : "false");
+    element->SetAttribute("ResultCode", FormatUnsigned(result.ResultCode).c_str());
+    element->SetAttribute("HandleCode", FormatUnsigned(result.HandleCode).c_str());
+    if (result.StatusInfo) {
+        element->SetAttribute("StatusInfo", FormatUnsigned(*result.StatusInfo).c_str());
+    }
+    return Print(document);
+}
+
+}  // namespace zarvik

@@ -1,0 +1,58 @@
+// The marking-code check records: the platform's request of one code, and the
+// companion application's verdict and processing result written back as XML.
+#pragma once
+
+#include <rapidjson/document.h>
+
+#include <cstdint>
+#include <optional>
+#include <string>
+
+#include "model/goods_code.h"
+
+namespace tinyxml2 {
+class XMLElement;
+}
+
+namespace zarvik {
+
+struct RequestKM {
+    std::string GUID;
+    bool WaitForResult = false;  // set by the attribute's presence, whatever its text
+    std::string MarkingCode;     // passed on exactly as it arrives
+    int32_t PlannedStatus = 0;
+    double Quantity = 0.0;
+    std::optional<std::string> MeasureOfQuantity;  // text here, unlike a receipt position
+    std::optional<FractionalQuantity> Fraction;
+};
+
+// The root element's attributes and its first `FractionalQuantity` child.
+// A missing "GUID" or "MarkingCode", or an infinite "Quantity", is code 8.
+RequestKM ReadRequestKM(const tinyxml2::XMLElement& root);
+
+// The whole request text; text that does not parse or has no root is code 8.
+RequestKM ParseRequestKM(const std::string& xml);
+
+rapidjson::Value RequestKMToJson(const RequestKM& request,
+                                 rapidjson::Document::AllocatorType& allocator);
+
+struct RequestKMResult {
+    bool Checking = false;
+    bool CheckingResult = false;
+};
+
+// One `RequestKMResult` element, printed indented without a declaration.
+std::string WriteRequestKMResult(const RequestKMResult& result);
+
+struct ProcessingKMResult {
+    std::string GUID;
+    bool Result = false;
+    uint32_t ResultCode = 0;
+    std::optional<uint32_t> StatusInfo;
+    uint32_t HandleCode = 0;
+};
+
+// One `ProcessingKMResult` element; StatusInfo only when present.
+std::string WriteProcessingKMResult(const ProcessingKMResult& result);
+
+}  // namespace zarvik

@@ -1,0 +1,120 @@
+#include <gtest/gtest.h>
+#include <rapidjson/stringbuffer.h>
+#include <rapidjson/writer.h>
+
+#include "core/driver_error.h"
+#include "model/marking_request.h"
+
+namespace zarvik {
+namespace {
+
+std::string RequestJson(const std::string& xml) {
+    rapidjson::Document document;
+    rapidjson::Value value = RequestKMToJson(ParseRequestKM(xml), document.GetAllocator());
+    rapidjson::StringBuffer buffer;
+    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+    value.Accept(writer);
+    return buffer.GetString();
+}
+
+std::string FailureMessage(const std::string& xml) {
+    try {
+        ParseRequestKM(xml);
+    } catch (const ZarvikKassaErrorException& error) {
+        EXPECT_EQ(error.code, DriverErrorCode::InputDataError);
+        return error.message;
+    }
+    return "no error";
+}
+
+TEST(RequestKM, MinimalRequestSendsGuidCodeAndStatusOnly) {
+    EXPECT_EQ(RequestJson("<RequestKM GUID=\"g-1\" MarkingCode=\"0104600\" PlannedStatus=\"1\"/>"),
+              "{\"GUID\":\"g-1\",\"MarkingCode\":\"0104600\",\"PlannedStatus\":1}");
+    EXPECT_EQ(RequestJson("<X GUID=\"\" MarkingCode=\"\"/>"),
+              "{\"GUID\":\"\",\"MarkingCode\":\"\",\"PlannedStatus\":0}");
+}
+
+TEST(RequestKM, WaitForResultIsAPresenceFlag) {
+    for (const char* text : {"true", "false", ""}) {
+        EXPECT_EQ(RequestJson(std::string("<R GUID=\"g\" MarkingCode=\"m\" WaitForResult=\"") +
+                              text + "\"/>"),
+                  "{\"GUID\":\"g\",\"WaitForResult\":true,\"MarkingCode\":\"m\","
+                  "\"PlannedStatus\":0}")
+            << text;
+    }
+}
+
+TEST(RequestKM, QuantityIsSentOnlyWhenPositive) {
+    for (const char* text : {"0", "-2", "abc", "nan"}) {
+        EXPECT_EQ(
+            RequestJson(std::string("<R GUID=\"g\" MarkingCode=\"m\" Quantity=\"") + text + "\"/>"),
+            "{\"GUID\":\"g\",\"MarkingCode\":\"m\",\"PlannedStatus\":0}")
+            << text;
+    }
+    EXPECT_EQ(RequestJson("<R GUID=\"g\" MarkingCode=\"m\" Quantity=\"1.5\"/>"),
+              "{\"GUID\":\"g\",\"MarkingCode\":\"m\",\"PlannedStatus\":0,\"Quantity\":1.5}");
+    EXPECT_EQ(RequestJson("<R GUID=\"g\" MarkingCode=\"m\" Quantity=\"2\" PlannedStatus=\"-3x\"/>"),
+              "{\"GUID\":\"g\",\"MarkingCode\":\"m\",\"PlannedStatus\":-3,\"Quantity\":2.0}");
+}
+
+TEST(RequestKM, EveryMemberInItsOrder) {
+    EXPECT_EQ(
+        RequestJson("<RequestKM MeasureOfQuantity=\"0\" Quantity=\"0.25\" PlannedStatus=\"2\" "
+                    "MarkingCode=\"01&#29;21\" WaitForResult=\"1\" GUID=\"abc\">"
+                    "<FractionalQuantity Numerator=\"1\" Denominator=\"4\"/>"
+                    "<FractionalQuantity Numerator=\"9\" Denominator=\"9\"/>"
+                    "</RequestKM>"),
+        "{\"GUID\":\"abc\",\"WaitForResult\":true,\"MarkingCode\":\"01\\u001D21\","
+        "\"PlannedStatus\":2,\"Quantity\":0.25,\"MeasureOfQuantity\":\"0\","
+        "\"FractionalQuantity\":{\"Numerator\":1,\"Denominator\":4}}");
+}
+
+TEST(RequestKM, FractionWithoutAttributesIsAbsent) {
+    EXPECT_EQ(RequestJson("<R GUID=\"g\" MarkingCode=\"m\"><FractionalQuantity/></R>"),
+              "{\"GUID\":\"g\",\"MarkingCode\":\"m\",\"PlannedStatus\":0}");
+}
+
+TEST(RequestKM, UnusableRequestIsAnInputDataError) {
+    EXPECT_EQ(FailureMessage("<R GUID=\"g\" MarkingCode=\"m\">"),
+              "Некорректные входные данные: запрос кода маркировки не является корректным XML");
+    EXPECT_EQ(FailureMessage(""),
+              "Некорректные входные данные: запрос кода маркировки не является корректным XML");
+    EXPECT_EQ(FailureMessage("<!-- only a comment -->"),
+              "Некорректные входные данные: в запросе кода маркировки отсутствует корневой "
+              "элемент");
+    EXPECT_EQ(FailureMessage("<R MarkingCode=\"m\"/>"),
+              "Некорректные входные данные: отсутствует атрибут GUID");
+    EXPECT_EQ(FailureMessage("<R GUID=\"g\" markingcode=\"m\"/>"),
+              "Некорректные входные данные: отсутствует атрибут MarkingCode");
+    // An infinite quantity has no JSON number form.
+    EXPECT_EQ(FailureMessage("<R GUID=\"g\" MarkingCode=\"m\" Quantity=\"inf\"/>"),
+              "Некорректные входные данные: некорректное значение Quantity");
+}
+
+TEST(RequestKMResult, WrittenAsOneElementLine) {
+    EXPECT_EQ(WriteRequestKMResult({true, false}),
+              "<RequestKMResult Checking=\"true\" CheckingResult=\"false\"/>\n");
+    EXPECT_EQ(WriteRequestKMResult({}),
+              "<RequestKMResult Checking=\"false\" CheckingResult=\"false\"/>\n");
+}
+
+TEST(ProcessingKMResult, NumbersAreUnsignedAndStatusInfoOptional) {
+    ProcessingKMResult result;
+    result.GUID = "g&1";
+    result.Result = true;
+    result.ResultCode = static_cast<uint32_t>(-1);
+    result.HandleCode = 7;
+    EXPECT_EQ(WriteProcessingKMResult(result),
+              "<ProcessingKMResult GUID=\"g&amp;1\" Result=\"true\" ResultCode=\"4294967295\" "
+              "HandleCode=\"7\"/>\n");
+    result.StatusInfo = 0;
+    EXPECT_EQ(WriteProcessingKMResult(result),
+              "<ProcessingKMResult GUID=\"g&amp;1\" Result=\"true\" ResultCode=\"4294967295\" "
+              "HandleCode=\"7\" StatusInfo=\"0\"/>\n");
+    EXPECT_EQ(
+        WriteProcessingKMResult({}),
+        "<ProcessingKMResult GUID=\"\" Result=\"false\" ResultCode=\"0\" HandleCode=\"0\"/>\n");
+}
+
+}  // namespace
+}  // namespace zarvik
