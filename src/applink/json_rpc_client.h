@@ -14,18 +14,18 @@ class ExchangeLog;
 class TCPClient;
 
 class JsonRpcClientException : public std::exception {
-public:
+  public:
     explicit JsonRpcClientException(std::string message) : message(std::move(message)) {}
     std::string message;
 };
 
 class ResponseEmptyErrorException : public JsonRpcClientException {
-public:
+  public:
     ResponseEmptyErrorException() : JsonRpcClientException("Response empty.") {}
 };
 
 class ResponseParseErrorException : public JsonRpcClientException {
-public:
+  public:
     ResponseParseErrorException()
         : JsonRpcClientException("The server responded incorrectly, the answer is json.") {}
 };
@@ -61,19 +61,24 @@ struct JsonRpcResult {
 };
 
 class JsonRpcClient {
-public:
+  public:
     JsonRpcClient(TCPClient& tcp, ExchangeLog& log) : tcp_(tcp), log_(log) {}
 
     // The caller has connected the TCP client; call closes it.
     void call(uint32_t id, const std::string& method, const JsonRpcParams& params,
               JsonRpcResult& out);
 
-private:
+  private:
     TCPClient& tcp_;
     ExchangeLog& log_;
 };
 
 // The compact writer's text of a value: records sent as one String parameter.
+// A number that is not finite is an input data error (code 8).
 std::string WriteCompactJson(const rapidjson::Value& value);
+
+// Input data error (code 8) for a Double parameter that is not finite, which
+// JSON cannot carry; checked before anything is sent.
+void RefuseNonFiniteParams(const std::string& method, const JsonRpcParams& params);
 
 }  // namespace zarvik

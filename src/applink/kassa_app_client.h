@@ -16,13 +16,13 @@ namespace zarvik {
 class ExchangeLog;
 
 struct DriverSettings {
-    std::string ServerHost;  // UTF-8; a dotted IPv4 address or a host name
+    std::string ServerHost;     // UTF-8; a dotted IPv4 address or a host name
     int32_t ServerPort = 3333;  // only the low 16 bits are used
     std::string PosId;
 };
 
 class KassaAppClient {
-public:
+  public:
     explicit KassaAppClient(ExchangeLog& log);
 
     DriverSettings& settings() { return settings_; }
@@ -46,7 +46,7 @@ public:
     static int32_t asInt(const rapidjson::Value& value);
     static double asDouble(const rapidjson::Value& value);
 
-private:
+  private:
     ExchangeLog& log_;
     DriverSettings settings_;
     TCPClient tcp_;

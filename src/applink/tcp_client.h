@@ -2,6 +2,7 @@
 // request, read one answer, close.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <exception>
 #include <string>
@@ -11,7 +12,7 @@
 namespace zarvik {
 
 class TCPClientException : public std::exception {
-public:
+  public:
     explicit TCPClientException(std::string message) : message(std::move(message)) {}
     std::string message;
 };
@@ -24,20 +25,32 @@ class ResolveHostnameErrorException : public TCPClientException {
     using TCPClientException::TCPClientException;
 };
 
+// The answer cannot be a valid one (too large or nested too deeply); the rest
+// of it is not read. The JSON-RPC client reports it as an unparsable answer.
+class AnswerRefusedException : public TCPClientException {
+    using TCPClientException::TCPClientException;
+};
+
 class TCPClient {
-public:
+  public:
     TCPClient() = default;
     ~TCPClient() { close(); }
     TCPClient(const TCPClient&) = delete;
     TCPClient& operator=(const TCPClient&) = delete;
 
+    // An answer beyond this size is refused instead of being held in memory.
+    static constexpr size_t kMaxAnswerBytes = size_t{64} << 20;
+
+    // Every failure closes the connection before it is thrown.
     void connect(const std::string& host, uint16_t port);
     void send(const std::string& data);
-    // Reads until one whole JSON value has arrived or the peer closes.
+    // Reads until one whole JSON value has arrived or the peer closes. Bytes
+    // that came in the same read after the value are kept, so that trailing
+    // data shows up as a parse failure.
     std::string receive();
     void close();
 
-private:
+  private:
     platform::Socket socket_;
 };
 

@@ -1,7 +1,132 @@
 #include "platform/socket.h"
 
+#include <climits>
+#include <cstring>
+
+#if defined(_WIN32)
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
+#include <netdb.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <sys/types.h>
+#include <unistd.h>
+
+#include <cerrno>
+#endif
+
 namespace zarvik::platform {
 
-void Socket::close() { handle_ = kInvalid; }
+namespace {
+
+#if defined(_WIN32)
+using NativeSocket = SOCKET;
+constexpr int kSendFlags = 0;
+bool Interrupted() { return false; }
+#else
+using NativeSocket = int;
+// A companion application that closed early must not kill the platform's process.
+constexpr int kSendFlags = MSG_NOSIGNAL;
+bool Interrupted() { return errno == EINTR; }
+#endif
+
+NativeSocket Native(intptr_t handle) { return static_cast<NativeSocket>(handle); }
+
+int ChunkSize(size_t size) { return size > INT_MAX ? INT_MAX : static_cast<int>(size); }
+
+}  // namespace
+
+std::optional<Ipv4Address> ResolveIpv4(const std::string& host) {
+    const unsigned long dotted = inet_addr(host.c_str());
+    if (dotted != INADDR_NONE) return Ipv4Address{static_cast<uint32_t>(dotted), false};
+
+    addrinfo hints{};
+    hints.ai_family = AF_INET;
+    hints.ai_socktype = SOCK_STREAM;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(host.c_str(), nullptr, &hints, &found) != 0 || found == nullptr) {
+        return std::nullopt;
+    }
+    std::optional<Ipv4Address> address;
+    for (const addrinfo* entry = found; entry != nullptr; entry = entry->ai_next) {
+        if (entry->ai_family == AF_INET && entry->ai_addrlen >= sizeof(sockaddr_in)) {
+            sockaddr_in in{};
+            std::memcpy(&in, entry->ai_addr, sizeof in);
+            address = Ipv4Address{static_cast<uint32_t>(in.sin_addr.s_addr), true};
+            break;
+        }
+    }
+    freeaddrinfo(found);
+    return address;
+}
+
+bool Socket::open() {
+    close();
+    // No time-outs are set on this socket, on purpose: a fiscal operation
+    // that timed out here but completed in the companion application would
+    // lead the cashier to repeat it and register the receipt twice.
+#if defined(_WIN32)
+    WSADATA data;
+    winsockStarted_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+    const SOCKET made = socket(AF_INET, SOCK_STREAM, 0);
+    if (made == INVALID_SOCKET) {
+        close();
+        return false;
+    }
+    handle_ = static_cast<intptr_t>(made);
+#else
+    const int made = socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+    if (made < 0) return false;
+    handle_ = made;
+#endif
+    return true;
+}
+
+bool Socket::connect(const Ipv4Address& address, uint16_t port) {
+    if (!isOpen()) return false;
+    sockaddr_in peer{};
+    peer.sin_family = AF_INET;
+    peer.sin_port = htons(port);
+    peer.sin_addr.s_addr = address.networkOrder;
+    int result;
+    do {
+        result = ::connect(Native(handle_), reinterpret_cast<const sockaddr*>(&peer), sizeof peer);
+    } while (result < 0 && Interrupted());
+    return result == 0;
+}
+
+bool Socket::sendAll(const char* data, size_t size) {
+    if (!isOpen()) return false;
+    while (size > 0) {
+        const auto sent = ::send(Native(handle_), data, ChunkSize(size), kSendFlags);
+        if (sent < 0 && Interrupted()) continue;
+        if (sent <= 0) return false;
+        data += sent;
+        size -= static_cast<size_t>(sent);
+    }
+    return true;
+}
+
+long Socket::receive(char* buffer, size_t size) {
+    if (!isOpen()) return -1;
+    for (;;) {
+        const auto got = ::recv(Native(handle_), buffer, ChunkSize(size), 0);
+        if (got < 0 && Interrupted()) continue;
+        return got < 0 ? -1 : static_cast<long>(got);
+    }
+}
+
+void Socket::close() {
+#if defined(_WIN32)
+    if (isOpen()) closesocket(Native(handle_));
+    if (winsockStarted_) WSACleanup();
+    winsockStarted_ = false;
+#else
+    if (isOpen()) ::close(Native(handle_));
+#endif
+    handle_ = kInvalid;
+}
 
 }  // namespace zarvik::platform

@@ -3,23 +3,47 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <optional>
 #include <string>
 
 namespace zarvik::platform {
 
+struct Ipv4Address {
+    uint32_t networkOrder = 0;    // the 4 address bytes as they go into sockaddr_in
+    bool fromNameLookup = false;  // false when the host was a dotted address
+};
+
+// A dotted IPv4 address as inet_addr reads it; anything else (the broadcast
+// address included, which inet_addr cannot tell from a failure) through the
+// system's name lookup, IPv4 only. Empty when neither gives an address. On
+// Windows a socket must be open (Winsock started) while this runs.
+std::optional<Ipv4Address> ResolveIpv4(const std::string& host);
+
 class Socket {
-public:
+  public:
     Socket() = default;
     ~Socket() { close(); }
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
 
     bool isOpen() const { return handle_ != kInvalid; }
+
+    // Starts Winsock for this socket alone and creates a TCP socket; on
+    // failure nothing stays open or started.
+    bool open();
+    bool connect(const Ipv4Address& address, uint16_t port);
+    // Every byte, repeating on short writes; false when the peer or the
+    // system refuses. A peer that went away never raises a signal.
+    bool sendAll(const char* data, size_t size);
+    // Bytes read (0 when the peer has closed), or -1 on failure.
+    long receive(char* buffer, size_t size);
+    // Closes the socket and balances the Winsock start of `open`.
     void close();
 
-private:
+  private:
     static constexpr intptr_t kInvalid = -1;
     intptr_t handle_ = kInvalid;
+    bool winsockStarted_ = false;
 };
 
 }  // namespace zarvik::platform
