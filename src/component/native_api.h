@@ -22,18 +22,18 @@ using WCHAR_T = uint16_t;  // wchar_t is 32-bit here; the platform's text is UTF
 // destructor is declared once, in IComponentBase, after the last slot.
 #if defined(_WIN32) && defined(__GNUC__) && !defined(_MSC_VER)
 #define ZARVIK_MSVC_SLOT_EMULATION 1
-#define ZARVIK_INTERFACE_HEAD(Name)                                 \
-public:                                                             \
+#define ZARVIK_INTERFACE_HEAD(Name)                                \
+  public:                                                          \
     virtual void* msvc_deleting_dtor_slot(unsigned int flags) = 0; \
-                                                                    \
-protected:                                                          \
-    ~Name() = default;                                              \
-                                                                    \
-public:
+                                                                   \
+  protected:                                                       \
+    ~Name() = default;                                             \
+                                                                   \
+  public:
 #else
 #define ZARVIK_MSVC_SLOT_EMULATION 0
 #define ZARVIK_INTERFACE_HEAD(Name) \
-public:                             \
+  public:                           \
     virtual ~Name() = default;
 #endif
 
@@ -159,7 +159,7 @@ class LocaleBase {
 };
 
 class IComponentBase : public IInitDoneBase, public ILanguageExtenderBase, public LocaleBase {
-public:
+  public:
     virtual ~IComponentBase() = default;
 #if ZARVIK_MSVC_SLOT_EMULATION
     // The MSVC platform destroys through this slot; one override serves all

@@ -21,7 +21,7 @@ enum class DriverErrorCode : int32_t {
 };
 
 class ZarvikKassaErrorException : public std::exception {
-public:
+  public:
     ZarvikKassaErrorException(DriverErrorCode code, std::string message)
         : message(std::move(message)), code(code) {}
 

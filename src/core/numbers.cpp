@@ -77,7 +77,8 @@ double ScanDouble(const char* text) {
         // The runtime gives HUGE_VAL on overflow and zero on underflow.
         bool tinyExponent = false;
         for (const char* p = text; p < result.ptr; ++p) {
-            if (*p == 'e' || *p == 'E' || (format == std::chars_format::hex && (*p == 'p' || *p == 'P'))) {
+            if (*p == 'e' || *p == 'E' ||
+                (format == std::chars_format::hex && (*p == 'p' || *p == 'P'))) {
                 tinyExponent = p[1] == '-';
             }
         }

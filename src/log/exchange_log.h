@@ -18,7 +18,7 @@ extern const char* const kLogFileName;    // "1C_exchange_data.log"
 std::string ComputeLogPath(const std::string& folderName, const std::string& fileName);
 
 class ExchangeLog {
-public:
+  public:
     explicit ExchangeLog(const std::string& path);  // a file that cannot be opened is not an error
 
     // "[YYYY-MM-DD HH:MM:SS] LEVEL: message" and a line end, in one write.
@@ -29,7 +29,7 @@ public:
 
     const std::string& path() const { return path_; }
 
-private:
+  private:
     std::string path_;
     platform::AppendFile file_;
 };

@@ -5,9 +5,10 @@
 
 #include "platform/wide_path.h"
 #else
-#include <cerrno>
 #include <fcntl.h>
 #include <unistd.h>
+
+#include <cerrno>
 #endif
 
 namespace zarvik::platform {
@@ -29,8 +30,7 @@ bool AppendFile::isOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
 bool AppendFile::append(const char* data, size_t size) {
     if (!isOpen()) return false;
     DWORD written = 0;
-    return WriteFile(handle_, data, static_cast<DWORD>(size), &written, nullptr) &&
-           written == size;
+    return WriteFile(handle_, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
 }
 
 #else

@@ -9,7 +9,7 @@
 namespace zarvik::platform {
 
 class AppendFile {
-public:
+  public:
     explicit AppendFile(const std::string& path);  // UTF-8; a failed open leaves it closed
     ~AppendFile();
     AppendFile(const AppendFile&) = delete;
@@ -19,7 +19,7 @@ public:
     // One system write of the whole block; false when it did not land whole.
     bool append(const char* data, size_t size);
 
-private:
+  private:
 #if defined(_WIN32)
     void* handle_;
 #else

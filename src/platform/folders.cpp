@@ -1,15 +1,16 @@
 #include "platform/folders.h"
 
 #if defined(_WIN32)
-#include <windows.h>
 #include <knownfolders.h>
 #include <shlobj.h>
+#include <windows.h>
 
 #include "platform/wide_path.h"
 #else
+#include <sys/stat.h>
+
 #include <cerrno>
 #include <cstdlib>
-#include <sys/stat.h>
 #endif
 
 namespace zarvik::platform {

@@ -26,7 +26,7 @@ struct ErrorReport {
 };
 
 class RecordingConnection : public IAddInDefBase {
-public:
+  public:
 #if ZARVIK_MSVC_SLOT_EMULATION
     void* msvc_deleting_dtor_slot(unsigned int) override { return this; }
 #endif
@@ -46,16 +46,16 @@ public:
 };
 
 class CountingMemoryManager : public IMemoryManager {
-public:
+  public:
 #if ZARVIK_MSVC_SLOT_EMULATION
     void* msvc_deleting_dtor_slot(unsigned int) override { return this; }
 #endif
     bool AllocMemory(void** block, unsigned long size) override;
     void FreeMemory(void** block) override;
 
-    bool refuse = false;    // when set, every AllocMemory fails
-    long allocations = 0;   // granted so far
-    long live = 0;          // granted and not yet freed
+    bool refuse = false;   // when set, every AllocMemory fails
+    long allocations = 0;  // granted so far
+    long live = 0;         // granted and not yet freed
 };
 
 // One in-parameter or out-parameter slot of a call.
@@ -99,7 +99,7 @@ struct CallOutcome {
 };
 
 class LoadedLibrary {
-public:
+  public:
     explicit LoadedLibrary(const std::string& path);  // aborts the test on failure
     ~LoadedLibrary();
     LoadedLibrary(const LoadedLibrary&) = delete;
@@ -110,13 +110,13 @@ public:
     const WCHAR_T* (*GetClassNames)() = nullptr;
     AppCapabilities (*SetPlatformCapabilities)(AppCapabilities) = nullptr;
 
-private:
+  private:
     void* handle_ = nullptr;
 };
 
 // The component under test, created, initialised and destroyed like the platform does.
 class EmulatedComponent {
-public:
+  public:
     struct Options {
         bool init = true;
         bool memoryManager = true;
@@ -144,7 +144,7 @@ public:
     RecordingConnection connection;
     CountingMemoryManager memory;
 
-private:
+  private:
     LoadedLibrary& library_;
     IComponentBase* object_ = nullptr;
 };

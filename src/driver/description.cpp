@@ -1,0 +1,62 @@
+// The driver description and the settings form the platform shows.
+#include <tinyxml2.h>
+
+#include "driver/identity.h"
+#include "driver/kkt_driver.h"
+#include "driver/xml_output.h"
+#include "log/exchange_log.h"
+
+namespace zarvik {
+
+std::string KktDriver::GetDescription() {
+    tinyxml2::XMLDocument document;
+    document.InsertFirstChild(document.NewDeclaration());  // version="1.0" encoding="UTF-8"
+    tinyxml2::XMLElement* root = document.NewElement("DriverDescription");
+    document.InsertEndChild(root);
+    root->SetAttribute("Name", kDriverName);
+    root->SetAttribute("Description", kDriverDescription);
+    root->SetAttribute("EquipmentType", kEquipmentType);
+    root->SetAttribute("IntegrationComponent", "true");
+    root->SetAttribute("MainDriverInstalled", "true");
+    root->SetAttribute("DriverVersion", kDriverVersion);
+    root->SetAttribute("IntegrationComponentVersion", kDriverVersion);
+    root->SetAttribute("DownloadURL", kDownloadURL);
+    root->SetAttribute("LogIsEnabled", "true");
+    // Computed anew: the folder may have been removed since the component was made.
+    root->SetAttribute("LogPath", ComputeLogPath(kLogFolderName, kLogFileName).c_str());
+    return PrintXml(document);
+}
+
+std::string KktDriver::GetParameters() {
+    struct Setting {
+        const char* name;
+        const char* caption;
+        const char* type;
+        const char* defaultValue;
+    };
+    static const Setting kSettings[] = {
+        {"ServerHost", "IP Сервера", "String", "127.0.0.1"},
+        {"ServerPort", "Порт сервера", "Number", "3333"},
+        {"PosId", "ID ФР", "String", nullptr},
+    };
+
+    tinyxml2::XMLDocument document;
+    tinyxml2::XMLElement* settings = document.NewElement("Settings");
+    document.InsertEndChild(settings);
+    tinyxml2::XMLElement* page = settings->InsertNewChildElement("Page");
+    page->SetAttribute("Caption", "Настройки ЗАРВИК Кассы");
+    tinyxml2::XMLElement* group = page->InsertNewChildElement("Group");
+    group->SetAttribute("Caption", "Параметры подключения");
+    for (const Setting& setting : kSettings) {
+        tinyxml2::XMLElement* parameter = group->InsertNewChildElement("Parameter");
+        parameter->SetAttribute("Name", setting.name);
+        parameter->SetAttribute("Caption", setting.caption);
+        parameter->SetAttribute("TypeValue", setting.type);
+        if (setting.defaultValue != nullptr) {
+            parameter->SetAttribute("DefaultValue", setting.defaultValue);
+        }
+    }
+    return PrintXml(document);
+}
+
+}  // namespace zarvik
