@@ -1,3 +1,5 @@
+// The component as the platform meets it: exports, lifecycle, the method
+// table, the count checks, and the reports that reach AddError.
 #include <gtest/gtest.h>
 
 #include "platform_emulator.h"
@@ -5,14 +7,282 @@
 namespace zarvik::test {
 namespace {
 
-TEST(Frame, Smoke) {
-    UseFreshLogFolder();
-    EmulatedComponent component(Component());
+class ComponentFrame : public ::testing::Test {
+protected:
+    void SetUp() override { logPath = UseFreshLogFolder(); }
+    std::string logPath;
+};
+
+TEST_F(ComponentFrame, ExportsAndObjectLifecycle) {
+    LoadedLibrary& library = Component();
+    EXPECT_EQ(ToU8(FromPlatform(library.GetClassNames())), "CZarvikKassaAddInNative");
+    EXPECT_EQ(library.SetPlatformCapabilities(eAppCapabilities3), eAppCapabilities1);
+    EXPECT_EQ(library.SetPlatformCapabilities(eAppCapabilitiesInvalid), eAppCapabilities1);
+
+    IComponentBase* object = nullptr;
+    const WCHAR_T name[] = {'X', 0};
+    EXPECT_NE(library.GetClassObject(name, &object), 0);
+    ASSERT_NE(object, nullptr);
+    IComponentBase* const first = object;
+    EXPECT_EQ(library.GetClassObject(name, &object), 0) << "a non-null pointer creates nothing";
+    EXPECT_EQ(object, first);
+    EXPECT_EQ(object->GetInfo(), 3004);
+
+    EXPECT_EQ(library.DestroyObject(&object), 0);
+    EXPECT_EQ(object, nullptr);
+    EXPECT_EQ(library.DestroyObject(&object), -1);
+}
+
+TEST_F(ComponentFrame, InitAndMemoryManagerReportWhetherTheyGotAnObject) {
+    EmulatedComponent component(Component(), {false, false, ""});
     ASSERT_TRUE(component.created());
-    CallOutcome outcome = component.Call("GetInterfaceRevision", {});
+    EXPECT_FALSE(component.object()->Init(nullptr));
+    EXPECT_FALSE(component.object()->setMemManager(nullptr));
+
+    WCHAR_T* extension = nullptr;
+    EXPECT_FALSE(component.extender()->RegisterExtensionAs(&extension)) << "no memory manager yet";
+    EXPECT_TRUE(component.object()->setMemManager(static_cast<IMemoryManager*>(&component.memory)));
+    EXPECT_TRUE(component.extender()->RegisterExtensionAs(&extension));
+    EXPECT_EQ(ToU8(FromPlatform(extension)), "ZARVIK_KASSA_KKM_54FZ_FFD105");
+    void* block = extension;
+    component.memory.FreeMemory(&block);
+}
+
+TEST_F(ComponentFrame, HasNoProperties) {
+    EmulatedComponent component(Component());
+    ILanguageExtenderBase* e = component.extender();
+    const WCHAR_T name[] = {'P', 0};
+    EXPECT_EQ(e->GetNProps(), 0);
+    EXPECT_EQ(e->FindProp(name), -1);
+    EXPECT_EQ(e->GetPropName(0, 0), nullptr);
+    EXPECT_FALSE(e->IsPropReadable(0));
+    EXPECT_FALSE(e->IsPropWritable(0));
+}
+
+struct MethodName {
+    const char* english;
+    const char* russian;
+    long params;
+};
+
+const MethodName kExpected[] = {
+    {"GetInterfaceRevision", "ПолучитьРевизиюИнтерфейса", 0},
+    {"GetDescription", "ПолучитьОписание", 1},
+    {"GetLastError", "ПолучитьОшибку", 1},
+    {"GetParameters", "ПолучитьПараметры", 1},
+    {"SetParameter", "УстановитьПараметр", 2},
+    {"Open", "Подключить", 1},
+    {"Close", "Отключить", 1},
+    {"DeviceTest", "ТестУстройства", 2},
+    {"GetAdditionalActions", "ПолучитьДополнительныеДействия", 1},
+    {"DoAdditionalAction", "ВыполнитьДополнительноеДействие", 1},
+    {"GetDataKKT", "ПолучитьПараметрыККТ", 2},
+    {"OperationFN", "ОперацияФН", 3},
+    {"OpenShift", "ОткрытьСмену", 3},
+    {"CloseShift", "ЗакрытьСмену", 3},
+    {"ProcessCheck", "СформироватьЧек", 4},
+    {"ProcessCorrectionCheck", "СформироватьЧекКоррекции", 3},
+    {"PrintTextDocument", "НапечататьТекстовыйДокумент", 2},
+    {"CashInOutcome", "НапечататьЧекВнесенияВыемки", 3},
+    {"PrintXReport", "НапечататьОтчетБезГашения", 2},
+    {"PrintCheckCopy", "НапечататьКопиюЧека", 2},
+    {"GetCurrentStatus", "ПолучитьТекущееСостояние", 3},
+    {"ReportCurrentStatusOfSettlements", "ОтчетОТекущемСостоянииРасчетов", 3},
+    {"OpenCashDrawer", "ОткрытьДенежныйЯщик", 1},
+    {"GetLineLength", "ПолучитьШиринуСтроки", 2},
+    {"OpenSessionRegistrationKM", "ОткрытьСессиюРегистрацииКМ", 1},
+    {"CloseSessionRegistrationKM", "ЗакрытьСессиюРегистрацииКМ", 1},
+    {"RequestKM", "ЗапросКМ", 3},
+    {"GetProcessingKMResult", "ПолучитьРезультатыЗапросаКМ", 3},
+    {"ConfirmKM", "ПодтвердитьКМ", 3},
+};
+
+TEST_F(ComponentFrame, AllMethodsAreFoundUnderBothNamesWithTheirParameterCounts) {
+    EmulatedComponent component(Component());
+    ILanguageExtenderBase* e = component.extender();
+    ASSERT_EQ(e->GetNMethods(), 29);
+    for (long i = 0; i < 29; ++i) {
+        const MethodName& m = kExpected[i];
+        EXPECT_EQ(component.FindMethod(m.english), i) << m.english;
+        EXPECT_EQ(component.FindMethod(m.russian), i) << m.russian;
+        EXPECT_EQ(e->GetNParams(i), m.params) << m.english;
+        EXPECT_TRUE(e->HasRetVal(i));
+        for (long alias = 0; alias < 2; ++alias) {
+            const WCHAR_T* name = e->GetMethodName(i, alias);
+            ASSERT_NE(name, nullptr);
+            EXPECT_EQ(ToU8(FromPlatform(name)), alias == 0 ? m.english : m.russian);
+            void* block = const_cast<WCHAR_T*>(name);
+            component.memory.FreeMemory(&block);
+        }
+        tVariant value;
+        value.vt = VTYPE_I4;
+        EXPECT_FALSE(e->GetParamDefValue(i, 0, &value));
+        EXPECT_EQ(value.vt, VTYPE_EMPTY);
+    }
+    EXPECT_EQ(component.FindMethod("getdescription"), -1) << "names are case-sensitive";
+    EXPECT_EQ(component.FindMethod("Nothing"), -1);
+    EXPECT_EQ(e->GetMethodName(29, 0), nullptr);
+    EXPECT_EQ(e->GetMethodName(0, 2), nullptr);
+    EXPECT_EQ(e->GetMethodName(-1, 0), nullptr);
+    EXPECT_EQ(e->GetNParams(29), 0);
+    EXPECT_FALSE(e->HasRetVal(29));
+    EXPECT_EQ(component.memory.live, 0);
+}
+
+TEST_F(ComponentFrame, CountChecksGuardEveryCall) {
+    EmulatedComponent component(Component());
+    const Param s = Param::Str("x");
+
+    // Wrong counts fail the call and run nothing.
+    EXPECT_FALSE(component.Call("OpenShift", {s, s}).returned);
+    EXPECT_FALSE(component.Call("ProcessCheck", {s, s, s}).returned);
+    EXPECT_FALSE(component.Call("GetDataKKT", {s}).returned);
+    EXPECT_FALSE(component.Call("GetDescription", {}).returned);
+    EXPECT_FALSE(component.Call("GetParameters", {s, s}).returned);
+    EXPECT_FALSE(component.Call("SetParameter", {Param::I4(1), s}).returned)
+        << "the setting's name must be a string";
+    EXPECT_FALSE(component.Call("GetLastError", {}).returned);
+
+    // A count above the table: the array is not there at all.
+    tVariant result;
+    result.vt = VTYPE_EMPTY;
+    EXPECT_FALSE(component.extender()->CallAsFunc(12, &result, nullptr, 3));
+
+    // Indices outside the table succeed and touch nothing.
+    for (long index : {29L, 1000L, -1L}) {
+        CallOutcome outcome = component.CallIndex(index, {s});
+        EXPECT_TRUE(outcome.returned);
+        EXPECT_TRUE(outcome.result.untouched);
+        EXPECT_TRUE(outcome.params[0].untouched);
+    }
+
+    // GetLastError keeps no error: true, result and parameter untouched.
+    CallOutcome last = component.Call("GetLastError", {s});
+    EXPECT_TRUE(last.returned);
+    EXPECT_TRUE(last.result.untouched);
+    EXPECT_TRUE(last.params[0].untouched);
+
+    // The no-op methods answer true without touching their parameters.
+    for (const char* method :
+         {"Open", "Close", "GetAdditionalActions", "DoAdditionalAction", "OperationFN"}) {
+        CallOutcome outcome = component.Call(method, {s});
+        EXPECT_TRUE(outcome.returned) << method;
+        EXPECT_EQ(outcome.result.vt, VTYPE_BOOL);
+        EXPECT_TRUE(outcome.result.flag) << method;
+        EXPECT_TRUE(outcome.params[0].untouched) << method;
+    }
+    EXPECT_TRUE(component.connection.errors.empty());
+}
+
+TEST_F(ComponentFrame, DescriptionAndSettingsDocuments) {
+    EmulatedComponent component(Component());
+    CallOutcome description = component.Call("GetDescription", {Param::Empty()});
+    ASSERT_TRUE(description.returned);
+    EXPECT_TRUE(description.result.flag);
+    const std::string& text = description.params[0].text;
+    EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<DriverDescription Name=\"ЗАРВИК Reviv: Драйвер ККТ с передачей данных (54-ФЗ) ФФД 1.2 (версия 3.4)\" Description=\"ЗАРВИК Reviv: Драйвер ККТ» – компонента (драйвер), предназначенная для работы с приложением «ZARVIKKassaWindows» версии выше 1.14.0.0\" EquipmentType=\"ККТ\" IntegrationComponent=\"true\" MainDriverInstalled=\"true\" DriverVersion=\"1.7.0.0\" IntegrationComponentVersion=\"1.7.0.0\" DownloadURL=\"", 0), 0u)
+        << text;
+    EXPECT_NE(text.find("LogIsEnabled=\"true\" LogPath=\"" + logPath + "\"/>\n"), std::string::npos)
+        << text;
+    EXPECT_EQ(description.params[0].length, description.params[0].text16.size());
+
+    CallOutcome settings = component.Call("GetParameters", {Param::Empty()});
+    ASSERT_TRUE(settings.returned);
+    EXPECT_EQ(settings.params[0].text,
+              "<Settings>\n"
+              "    <Page Caption=\"Настройки ЗАРВИК Кассы\">\n"
+              "        <Group Caption=\"Параметры подключения\">\n"
+              "            <Parameter Name=\"ServerHost\" Caption=\"IP Сервера\" "
+              "TypeValue=\"String\" DefaultValue=\"127.0.0.1\"/>\n"
+              "            <Parameter Name=\"ServerPort\" Caption=\"Порт сервера\" "
+              "TypeValue=\"Number\" DefaultValue=\"3333\"/>\n"
+              "            <Parameter Name=\"PosId\" Caption=\"ID ФР\" TypeValue=\"String\"/>\n"
+              "        </Group>\n"
+              "    </Page>\n"
+              "</Settings>\n");
+}
+
+TEST_F(ComponentFrame, RefusedMemoryLeavesAnEmptyOutParameterAndTheVerdict) {
+    EmulatedComponent component(Component());
+    component.memory.refuse = true;
+    CallOutcome settings = component.Call("GetParameters", {Param::Empty()});
+    EXPECT_TRUE(settings.returned);
+    EXPECT_TRUE(settings.result.flag);
+    EXPECT_EQ(settings.params[0].vt, VTYPE_PWSTR);
+    EXPECT_TRUE(settings.params[0].nullPointer);
+    EXPECT_EQ(settings.params[0].length, 0u);
+    EXPECT_EQ(component.extender()->GetMethodName(0, 0), nullptr);
+    WCHAR_T* extension = nullptr;
+    EXPECT_TRUE(component.extender()->RegisterExtensionAs(&extension));
+    EXPECT_EQ(extension, nullptr);
+}
+
+TEST_F(ComponentFrame, FailuresReachAddErrorWithTheirCodes) {
+    EmulatedComponent component(Component());
+
+    // 1: nobody listens on the port.
+    component.Connect("127.0.0.1", 1);
+    CallOutcome refused = component.Call("OpenCashDrawer", {Param::Empty()});
+    EXPECT_TRUE(refused.returned);
+    EXPECT_FALSE(refused.result.flag);
+    ASSERT_EQ(component.connection.errors.size(), 1u);
+    EXPECT_EQ(component.connection.errors[0].code, 1);
+    EXPECT_EQ(component.connection.errors[0].scode, 1);
+    EXPECT_EQ(component.connection.errors[0].source, "ZARVIK Duzar");
+    EXPECT_EQ(component.connection.errors[0].description,
+              "Невозможно установить соединение с приложением.");
+
+    // 2: a host name that does not resolve.
+    component.Connect("no-such-host.invalid", 3333);
+    component.Call("OpenCashDrawer", {Param::Empty()});
+    ASSERT_EQ(component.connection.errors.size(), 2u);
+    EXPECT_EQ(component.connection.errors[1].code, 2);
+    EXPECT_EQ(component.connection.errors[1].description,
+              "Невозможно определить hosthame приложения.");
+
+    // 8: input the driver cannot act on; nothing is sent.
+    CallOutcome bad = component.Call(
+        "CashInOutcome", {Param::Empty(), Param::Str("<Root><Parameters CashierName=\"A\"/></Root>"),
+                          Param::Str("100")});
+    EXPECT_TRUE(bad.returned);
+    EXPECT_FALSE(bad.result.flag);
+    ASSERT_EQ(component.connection.errors.size(), 3u);
+    EXPECT_EQ(component.connection.errors[2].code, 8);
+    EXPECT_EQ(component.connection.errors[2].description.rfind("Некорректные входные данные: ", 0),
+              0u);
+}
+
+TEST_F(ComponentFrame, WithoutInitFailuresAreDroppedButStillFalse) {
+    EmulatedComponent component(Component(), {false, true, "ru_RU"});
+    component.Connect("127.0.0.1", 1);
+    CallOutcome outcome = component.Call("OpenCashDrawer", {Param::Empty()});
     EXPECT_TRUE(outcome.returned);
-    EXPECT_EQ(outcome.result.vt, VTYPE_UI4);
-    EXPECT_EQ(outcome.result.ui4, 3004u);
+    EXPECT_FALSE(outcome.result.flag);
+}
+
+TEST_F(ComponentFrame, SettingsIgnoreUnknownNamesAndWrongTypes) {
+    EmulatedComponent component(Component());
+    // Each of these is ignored: the port stays at 1, so the call is refused with code 1.
+    component.Connect("127.0.0.1", 1);
+    for (const auto& [name, value] :
+         std::vector<std::pair<std::string, Param>>{{"serverport", Param::I4(3333)},
+                                                    {"ServerPort", Param::Str("3333")},
+                                                    {"ServerPort", Param::R8(3333)},
+                                                    {"ServerHost", Param::I4(7)}}) {
+        CallOutcome set = component.Call("SetParameter", {Param::Str(name), value});
+        EXPECT_TRUE(set.returned);
+        EXPECT_TRUE(set.result.flag);
+    }
+    component.Call("OpenCashDrawer", {Param::Empty()});
+    ASSERT_EQ(component.connection.errors.size(), 1u);
+    EXPECT_EQ(component.connection.errors[0].code, 1);
+}
+
+TEST_F(ComponentFrame, LocaleWithCommaDecimalsDoesNotChangeNumbers) {
+    EmulatedComponent component(Component(), {true, true, "ru_RU.UTF-8"});
+    CallOutcome revision = component.Call("GetInterfaceRevision", {});
+    EXPECT_EQ(revision.result.vt, VTYPE_UI4);
+    EXPECT_EQ(revision.result.ui4, 3004u);
 }
 
 }  // namespace
