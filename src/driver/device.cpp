@@ -1,10 +1,50 @@
+// The device test and the device parameter table.
+#include <rapidjson/document.h>
+
+#include "applink/kassa_app_client.h"
+#include "core/driver_error.h"
 #include "driver/kkt_driver.h"
-#include "driver/not_built.h"
+#include "model/data_kkt.h"
 
 namespace zarvik {
 
-DeviceTestResult KktDriver::DeviceTest() { NotBuiltYet("DeviceTest"); }
+namespace {
 
-std::string KktDriver::GetDataKKT() { NotBuiltYet("GetDataKKT"); }
+using Client = KassaAppClient;
+
+DataKKT AppGetDataKKT(KassaAppClient& client) {
+    JsonRpcResult out;
+    client.invoke("GetDataKKT", {}, out);
+    DataKKT record;
+    for (const DataKKTField& field : kDataKKTFields) {
+        if (field.text != nullptr) {
+            record.*field.text = Client::readString(out.result, field.json);
+        } else {
+            record.*field.flag = Client::readBool(out.result, field.json);
+        }
+    }
+    return record;
+}
+
+}  // namespace
+
+DeviceTestResult KktDriver::DeviceTest() {
+    try {
+        JsonRpcResult out;
+        app_.invoke("DeviceTest", {}, out);
+        // A companion application that says nothing about itself has still
+        // answered: the link works.
+        const rapidjson::Value& description = Client::member(out.result, "Description");
+        DeviceTestResult result{true, {}};
+        if (description.IsString()) {
+            result.description.assign(description.GetString(), description.GetStringLength());
+        }
+        return result;
+    } catch (const ZarvikKassaErrorException& error) {
+        return DeviceTestResult{false, error.message};
+    }
+}
+
+std::string KktDriver::GetDataKKT() { return WriteDataKKTXml(AppGetDataKKT(app_)); }
 
 }  // namespace zarvik
