@@ -1,0 +1,80 @@
+#include <gtest/gtest.h>
+
+#include "check_test_support.h"
+
+namespace zarvik {
+namespace {
+
+using namespace check_test;
+
+// The message the platform shows for a package we refuse.
+std::string Refusal(const std::string& package) {
+    try {
+        ParseCheckPackage(package);
+    } catch (const ZarvikKassaErrorException& error) {
+        EXPECT_EQ(error.code, DriverErrorCode::InputDataError);
+        const std::string prefix = "Некорректные входные данные: ";
+        EXPECT_EQ(error.message.compare(0, prefix.size(), prefix), 0) << error.message;
+        return error.message.substr(prefix.size());
+    }
+    return "accepted";
+}
+
+TEST(CheckPackageReading, ExampleFullReceiptReadsEveryPart) {
+    const CheckPackage check = ParseCheckPackage(DataFile("check_full_ffd12.xml"));
+    EXPECT_EQ(check.SaleAddress, "г. Тверь, ул. Советская, д. 5");
+    ASSERT_TRUE(check.CustomerDetail && check.CustomerDetail->DocumentTypeCode);
+    EXPECT_EQ(*check.CustomerDetail->DocumentTypeCode, 21);
+    ASSERT_EQ(check.FiscalStrings.size(), 2u);
+    const FiscalString& milk = check.FiscalStrings[0];
+    EXPECT_EQ(milk.MarkingCode, std::string("0104606203098187215Nk7tQ\x1D"
+                                            "93dGVz"));
+    ASSERT_TRUE(milk.GoodCodeData);
+    EXPECT_EQ(milk.GoodCodeData->GS1M, *milk.MarkingCode);
+    EXPECT_EQ(milk.MeasureOfQuantity, 0);
+    EXPECT_FALSE(check.FiscalStrings[1].AgentData);
+    EXPECT_EQ(check.Cash, 100.0);
+    EXPECT_FALSE(check.PrePayment);
+}
+
+TEST(CheckPackageReading, BrokenOrRootlessTextIsRefused) {
+    EXPECT_EQ(Refusal("<CheckPackage><Parameters></CheckPackage>"),
+              "пакет чека не является корректным XML (строка 1)");
+    EXPECT_EQ(Refusal(""), "отсутствует корневой элемент пакета чека");
+    EXPECT_EQ(Refusal("<!-- nothing -->"), "отсутствует корневой элемент пакета чека");
+}
+
+TEST(CheckPackageReading, MissingRequiredElementsAreNamed) {
+    EXPECT_EQ(Refusal("<C><Positions/><Payments/></C>"), "отсутствует элемент Parameters");
+    EXPECT_EQ(Refusal(R"(<C><Parameters CashierName="К"/><Payments/></C>)"),
+              "отсутствует элемент Positions");
+    EXPECT_EQ(Refusal(R"(<C><Parameters CashierName="К"/><Positions/></C>)"),
+              "отсутствует элемент Payments");
+    // A wrongly cased name is a missing one.
+    EXPECT_EQ(Refusal(R"(<C><parameters CashierName="К"/><Positions/><Payments/></C>)"),
+              "отсутствует элемент Parameters");
+}
+
+TEST(CheckPackageReading, MissingRequiredAttributesAreNamedWithTheirPlace) {
+    EXPECT_EQ(Refusal("<C><Parameters/><Positions/><Payments/></C>"),
+              "отсутствует атрибут CashierName у элемента Parameters");
+    const std::string position = R"(<FiscalString Name="A" VATRate="20"/>)";
+    EXPECT_EQ(Refusal(Package(">", position + position + R"(<FiscalString Name="C"/>)")),
+              "отсутствует атрибут VATRate у позиции 3");
+    EXPECT_EQ(Refusal(Package(">", R"(<TextString Text="x"/><FiscalString VATRate="0"/>)")),
+              "отсутствует атрибут Name у позиции 1");
+    EXPECT_EQ(Refusal(Package(R"(><CorrectionData Type="0" Description="d" Number="1"/>)", "")),
+              "отсутствует атрибут Date у элемента CorrectionData");
+}
+
+TEST(CheckPackageReading, NonFiniteNumbersAreRefused) {
+    EXPECT_EQ(Refusal(Package(">", R"(<FiscalString Name="A" VATRate="20" Quantity="nan"/>)")),
+              "недопустимое числовое значение атрибута Quantity у позиции 1: nan");
+    EXPECT_EQ(Refusal(Package(">", R"(<FiscalString Name="A" VATRate="20" ExciseAmount="-inf"/>)")),
+              "недопустимое числовое значение атрибута ExciseAmount у позиции 1: -inf");
+    EXPECT_EQ(Refusal(Package(">", "", R"(<Payments Cash="1e999"/>)")),
+              "недопустимое числовое значение атрибута Cash у элемента Payments: 1e999");
+}
+
+}  // namespace
+}  // namespace zarvik
