@@ -41,6 +41,15 @@ int ChunkSize(size_t size) { return size > INT_MAX ? INT_MAX : static_cast<int>(
 std::optional<Ipv4Address> ResolveIpv4(const std::string& host) {
     const unsigned long dotted = inet_addr(host.c_str());
     if (dotted != INADDR_NONE) return Ipv4Address{static_cast<uint32_t>(dotted), false};
+#if defined(_WIN32)
+    // The lookup needs Winsock started; the start is counted, so this one
+    // stands on its own whether a socket is open or not.
+    WSADATA data;
+    if (WSAStartup(MAKEWORD(2, 2), &data) != 0) return std::nullopt;
+    struct Cleanup {
+        ~Cleanup() { WSACleanup(); }
+    } cleanup;
+#endif
 
     addrinfo hints{};
     hints.ai_family = AF_INET;

@@ -15,8 +15,7 @@ struct Ipv4Address {
 
 // A dotted IPv4 address as inet_addr reads it; anything else (the broadcast
 // address included, which inet_addr cannot tell from a failure) through the
-// system's name lookup, IPv4 only. Empty when neither gives an address. On
-// Windows a socket must be open (Winsock started) while this runs.
+// system's name lookup, IPv4 only. Empty when neither gives an address.
 std::optional<Ipv4Address> ResolveIpv4(const std::string& host);
 
 class Socket {

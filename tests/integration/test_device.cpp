@@ -38,7 +38,6 @@ const char* const kFullDataKKTXml =
 class Device : public ::testing::Test {
   protected:
     void SetUp() override {
-        logPath = UseFreshLogFolder();
         component.Connect("127.0.0.1", companion.port());
     }
 
@@ -49,7 +48,7 @@ class Device : public ::testing::Test {
         return component.Call("GetDataKKT", {Param::Empty(), Param::Empty()});
     }
 
-    std::string logPath;
+    std::string logPath = UseFreshLogFolder();  // before the component opens its log
     TestCompanion companion;
     EmulatedComponent component{Component()};
 };

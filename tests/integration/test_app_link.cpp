@@ -1,0 +1,234 @@
+// The link to the companion application under real failures and awkward
+// peers: every driver error code from a real exchange, answers that come in
+// pieces, fill the read buffer exactly, carry trailing data, nest too deep
+// or grow too large, and the settings that pick the peer.
+#include <gtest/gtest.h>
+
+#include <chrono>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "platform_emulator.h"
+#include "test_companion.h"
+
+namespace zarvik::test {
+namespace {
+
+using namespace std::chrono_literals;
+
+const char* const kParseFailed = "The server responded incorrectly, the answer is json.";
+
+class AppLink : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        component.Connect("127.0.0.1", companion.port());
+    }
+
+    // DeviceTest shows the message of any failure and the description of a success.
+    std::pair<bool, std::string> DeviceTest() {
+        const CallOutcome outcome = component.Call("DeviceTest", {Param::Empty(), Param::Empty()});
+        EXPECT_TRUE(outcome.returned);
+        EXPECT_TRUE(component.connection.errors.empty());
+        return {outcome.result.flag, outcome.params[0].text};
+    }
+
+    std::string logPath = UseFreshLogFolder();  // before the component opens its log
+    TestCompanion companion;
+    EmulatedComponent component{Component()};
+};
+
+// A whole answer of exactly `size` bytes whose description is all 'x'.
+std::string AnswerOfSize(size_t size) {
+    const std::string head = R"({"result":{"Description":")";
+    const std::string tail = "\"}}";
+    return head + std::string(size - head.size() - tail.size(), 'x') + tail;
+}
+
+TEST_F(AppLink, EveryFailureOfTheCompanionBecomesItsCode) {
+    struct Case {
+        const char* what;
+        std::function<void()> arrange;
+        std::vector<ErrorReport> reports;  // code and description only
+    };
+    const Case cases[] = {
+        {"nobody listening",
+         [&] { component.Connect("127.0.0.1", TestCompanion::ClosedPort()); },
+         {{1, "", "Невозможно установить соединение с приложением.", 1}}},
+        {"unknown host",
+         [&] { component.Connect("no-such-host.invalid", companion.port()); },
+         {{2, "", "Невозможно определить hosthame приложения.", 2}}},
+        {"closed without answer",
+         [&] { companion.onClose("GetDataKKT"); },
+         {{3, "", "Приложение ЗАРВИК Кассы вернуло пустой результат.", 3}}},
+        {"not JSON",
+         [&] { companion.onRaw("GetDataKKT", "<html>busy</html>"); },
+         {{4, "", "Ошибка при обработке ответа от Приложение ЗАРВИК Кассы.", 4}}},
+        {"error object",
+         [&] { companion.onError("GetDataKKT", 12, "Нет бумаги"); },
+         {{5, "", "Нет бумаги", 5}, {5, "", "Приложение ЗАРВИК Кассы вернуло ошибку.", 5}}},
+        {"key missing",
+         [&] { companion.onResult("GetDataKKT", R"({"KKTSerialNumber":"1"})"); },
+         {{6, "", "В ответе отсутствует обязательный параметр \"KKTNumber\"", 6}}},
+    };
+    for (const Case& c : cases) {
+        component.Connect("127.0.0.1", companion.port());
+        c.arrange();
+        component.connection.errors.clear();
+        const CallOutcome outcome = component.Call("GetDataKKT", {Param::Empty(), Param::Empty()});
+        EXPECT_TRUE(outcome.returned) << c.what;
+        EXPECT_FALSE(outcome.result.flag) << c.what;
+        EXPECT_TRUE(outcome.params[1].untouched) << c.what;
+        const auto& errors = component.connection.errors;
+        ASSERT_EQ(errors.size(), c.reports.size()) << c.what;
+        for (size_t i = 0; i < errors.size(); ++i) {
+            EXPECT_EQ(errors[i].code, c.reports[i].code) << c.what;
+            EXPECT_EQ(errors[i].scode, c.reports[i].scode) << c.what;
+            EXPECT_EQ(errors[i].source, "ZARVIK Duzar") << c.what;
+            EXPECT_EQ(errors[i].description, c.reports[i].description) << c.what;
+        }
+    }
+}
+
+TEST_F(AppLink, DeviceTestShowsTheTransportAndProtocolMessages) {
+    component.Connect("no-such-host.invalid", companion.port());
+    EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string("Failed to resolve hostname")));
+    component.Connect("127.0.0.1", companion.port());
+    companion.onClose("DeviceTest");
+    EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string("Response empty.")));
+    companion.onRaw("DeviceTest", "OK");
+    EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string(kParseFailed)));
+}
+
+TEST_F(AppLink, AnswerSplitIntoPiecesWithPausesIsReadWhole) {
+    // Braces, brackets and escaped quotes inside strings must not end the answer early.
+    companion.onResult("DeviceTest", R"({"Description":"a}b]\"{c\\","x":["}",{"y":"\"]"}]})",
+                       Delivery().inPieces(12, 15ms));
+    EXPECT_EQ(DeviceTest(), std::make_pair(true, std::string("a}b]\"{c\\")));
+}
+
+TEST_F(AppLink, AnswerFillingTheReadsExactlyIsReadWhole) {
+    for (size_t size : {128u, 256u, 4096u, 8192u}) {
+        companion.onRaw("DeviceTest", AnswerOfSize(size));  // then the peer closes
+        auto [ok, text] = DeviceTest();
+        EXPECT_TRUE(ok) << size;
+        EXPECT_EQ(text.size(), size - 29) << size;
+        // And when the peer keeps the connection open, the end of the value ends the answer.
+        companion.onRaw("DeviceTest", AnswerOfSize(size), Delivery().keepOpen());
+        EXPECT_TRUE(DeviceTest().first) << size;
+    }
+}
+
+TEST_F(AppLink, AnswerLargerThanSocketBuffersIsReadWhole) {
+    const std::string description(3 << 20, 'z');
+    companion.onResult("DeviceTest", R"({"Description":")" + description + "\"}");
+    EXPECT_EQ(DeviceTest(), std::make_pair(true, description));
+}
+
+TEST_F(AppLink, SecondValueAfterTheAnswerIsAParseFailure) {
+    companion.onResult("DeviceTest", R"({"Description":"ok"})",
+                       Delivery().withTrailing(R"({"jsonrpc":"2.0","id":2,"result":{}})"));
+    EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string(kParseFailed)));
+}
+
+TEST_F(AppLink, ZeroByteInOrAfterTheAnswerIsAParseFailure) {
+    companion.onRaw("DeviceTest", std::string("{\"result\":{\"Description\":\"a\0b\"}}", 33));
+    EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string(kParseFailed)));
+    companion.onRaw("DeviceTest", std::string("{\"result\":{}}\0{}", 16));
+    EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string(kParseFailed)));
+}
+
+TEST_F(AppLink, AnswerThatIsNoObjectIsAParseFailureWithoutWaitingForClose) {
+    for (const char* answer : {"[1,2]\n", "\"text\"\n", "null\n", "42\n"}) {
+        companion.onRaw("DeviceTest", answer, Delivery().keepOpen());
+        EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string(kParseFailed))) << answer;
+    }
+    companion.onRaw("DeviceTest", "  \r\n\t");
+    EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string(kParseFailed)));
+    companion.onRaw("DeviceTest", R"({"result":{"Description":"cut)");
+    EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string(kParseFailed)));
+}
+
+TEST_F(AppLink, DeeplyNestedAnswerIsRefusedWithoutCrash) {
+    const size_t depth = 1000000;
+    companion.onRaw("DeviceTest",
+                    "{\"result\":" + std::string(depth, '[') + std::string(depth, ']') + "}");
+    EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string(kParseFailed)));
+
+    // Ordinary nesting is far from the bound.
+    companion.onResult("DeviceTest", R"({"Description":"ok","x":)" + std::string(40, '[') +
+                                         std::string(40, ']') + "}");
+    EXPECT_EQ(DeviceTest(), std::make_pair(true, std::string("ok")));
+}
+
+TEST_F(AppLink, AnswerBeyond64MiBIsRefused) {
+    companion.onRaw("DeviceTest", AnswerOfSize((size_t{64} << 20) + 1));
+    EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string(kParseFailed)));
+    EXPECT_NE(ReadFile(logPath).find("WARN: Response larger than 64 MiB"), std::string::npos);
+}
+
+TEST_F(AppLink, ErrorMemberShapes) {
+    struct Case {
+        const char* answer;
+        bool ok;
+        const char* text;
+    };
+    const Case cases[] = {
+        {R"({"result":{"Description":"ok"},"error":null})", true, "ok"},
+        {R"({"error":{"code":1,"message":"Смена превысила 24 часа"}})", false,
+         "Смена превысила 24 часа"},
+        {R"({"error":{"code":1}})", false, "The server returned an error."},
+        {R"({"error":{"message":17}})", false, "The server returned an error."},
+        {R"({"error":"boom","result":{}})", false, "The server returned an error."},
+        {R"({"error":false})", false, "The server returned an error."},
+        {R"({"id":99,"jsonrpc":"1.0","result":{"Description":"other id"}})", true, "other id"},
+    };
+    for (const Case& c : cases) {
+        companion.onRaw("DeviceTest", c.answer);
+        EXPECT_EQ(DeviceTest(), std::make_pair(c.ok, std::string(c.text))) << c.answer;
+    }
+}
+
+TEST_F(AppLink, PortUsesItsLow16Bits) {
+    companion.onResult("DeviceTest", "{}");
+    component.Connect("127.0.0.1", companion.port() + 65536);
+    EXPECT_TRUE(DeviceTest().first);
+
+    TestCompanion at4464(4464);
+    if (!at4464.listening()) GTEST_SKIP() << "port 4464 is taken on this machine";
+    at4464.onResult("DeviceTest", R"({"Description":"4464"})");
+    component.Connect("127.0.0.1", 70000);
+    EXPECT_EQ(DeviceTest(), std::make_pair(true, std::string("4464")));
+}
+
+TEST_F(AppLink, HostNameIsLookedUp) {
+    companion.onResult("DeviceTest", R"({"Description":"by name"})");
+    component.Connect("localhost", companion.port());
+    EXPECT_EQ(DeviceTest(), std::make_pair(true, std::string("by name")));
+}
+
+TEST_F(AppLink, ExchangeIsLoggedAsSentAndReceived) {
+    companion.onRaw("DeviceTest", R"({"result":{"Description":"ok"}} )");
+    EXPECT_TRUE(DeviceTest().first);
+    companion.onClose("DeviceTest");
+    EXPECT_FALSE(DeviceTest().first);
+
+    const auto requests = companion.requests();
+    ASSERT_EQ(requests.size(), 2u);
+    const std::string log = ReadFile(logPath);
+    const size_t request = log.find("INFO: Request:");
+    const size_t line = log.find("INFO: " + requests[0].raw, request);
+    const size_t response = log.find("INFO: Response:", line);
+    const size_t answer = log.find(R"(INFO: {"result":{"Description":"ok"}} )", response);
+    const size_t second = log.find("INFO: " + requests[1].raw, answer);
+    const size_t empty = log.find("WARN: Empty response", second);
+    EXPECT_NE(request, std::string::npos);
+    EXPECT_NE(line, std::string::npos);
+    EXPECT_NE(response, std::string::npos);
+    EXPECT_NE(answer, std::string::npos);
+    EXPECT_NE(second, std::string::npos);
+    EXPECT_NE(empty, std::string::npos) << log;
+}
+
+}  // namespace
+}  // namespace zarvik::test

@@ -1,0 +1,191 @@
+// The pieces of the app link that need no peer: where an answer ends, the
+// typed result readers, the compact writer and the refusals made before
+// anything is sent.
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstring>
+#include <limits>
+#include <string>
+
+#include "applink/answer_framer.h"
+#include "applink/json_rpc_client.h"
+#include "applink/kassa_app_client.h"
+#include "core/driver_error.h"
+#include "log/exchange_log.h"
+#include "platform/socket.h"
+
+namespace zarvik {
+namespace {
+
+using State = AnswerFramer::State;
+
+// Feeds the text one byte at a time; the index of the byte that completed it.
+size_t CompletesAt(const std::string& text) {
+    AnswerFramer framer;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (framer.feed(&text[i], 1) != State::Incomplete) return i;
+    }
+    return std::string::npos;
+}
+
+TEST(AnswerFramer, EndsExactlyAtTheEndOfTheObjectWhateverTheStringsHold) {
+    const std::string answer = R"(  {"result":{"a":"}]\"{[","b":["\\",{"c":"\\\""}]}})";
+    EXPECT_EQ(CompletesAt(answer), answer.size() - 1);
+    EXPECT_EQ(CompletesAt(answer + "\r\n"), answer.size() - 1);
+    EXPECT_EQ(CompletesAt(answer.substr(0, answer.size() - 1)), std::string::npos);
+}
+
+TEST(AnswerFramer, FirstNonBlankOtherThanABraceEndsAtOnce) {
+    EXPECT_EQ(CompletesAt(" \r\n\t[1,2,3]"), 4u);
+    EXPECT_EQ(CompletesAt("HTTP/1.1 400"), 0u);
+    EXPECT_EQ(CompletesAt(" \r\n"), std::string::npos);
+}
+
+TEST(AnswerFramer, BytesAfterTheEndChangeNothing) {
+    AnswerFramer framer;
+    const std::string text = R"({}{"x":[)";
+    EXPECT_EQ(framer.feed(text.data(), text.size()), State::Complete);
+    EXPECT_EQ(framer.feed("[[[", 3), State::Complete);
+}
+
+TEST(AnswerFramer, RefusesNestingBeyondTheBound) {
+    const int bound = AnswerFramer::kMaxDepth;
+    AnswerFramer atBound;
+    const std::string deepest = "{" + std::string(bound - 1, '[');
+    EXPECT_EQ(atBound.feed(deepest.data(), deepest.size()), State::Incomplete);
+    const std::string closing = std::string(bound - 1, ']') + "}";
+    EXPECT_EQ(atBound.feed(closing.data(), closing.size()), State::Complete);
+
+    AnswerFramer beyond;
+    const std::string tooDeep = "{\"x\":" + std::string(bound, '{');
+    EXPECT_EQ(beyond.feed(tooDeep.data(), tooDeep.size()), State::TooDeep);
+}
+
+class Readers : public ::testing::Test {
+  protected:
+    void SetUp() override {
+        document.Parse(R"({"s":"Касса","i":-7,"u":4294967295,"d":2.5,"n":null,"t":true,
+                           "one":1,"ts":"true","o":{"k":1}})");
+        ASSERT_TRUE(document.IsObject());
+    }
+
+    // The code and message of what `read` throws; code 0 when nothing is thrown.
+    template <typename Read>
+    static std::pair<int, std::string> Failure(Read read) {
+        try {
+            read();
+        } catch (const ZarvikKassaErrorException& e) {
+            return {static_cast<int>(e.code), e.message};
+        }
+        return {0, ""};
+    }
+
+    rapidjson::Document document;
+};
+
+TEST_F(Readers, ReadValuesOfTheirOwnType) {
+    EXPECT_EQ(KassaAppClient::readString(document, "s"), "Касса");
+    EXPECT_EQ(KassaAppClient::readInt(document, "i"), -7);
+    EXPECT_EQ(KassaAppClient::readDouble(document, "d"), 2.5);
+    EXPECT_EQ(KassaAppClient::readDouble(document, "i"), -7.0);
+    EXPECT_EQ(KassaAppClient::readDouble(document, "u"), 4294967295.0);
+    EXPECT_TRUE(KassaAppClient::readBool(document, "t"));
+    EXPECT_EQ(KassaAppClient::require(document, "o")["k"].GetInt(), 1);
+}
+
+TEST_F(Readers, OnlyTheLiteralTrueIsTrue) {
+    for (const char* key : {"one", "ts", "n", "o", "i"}) {
+        EXPECT_FALSE(KassaAppClient::readBool(document, key)) << key;
+    }
+}
+
+TEST_F(Readers, AbsentOrMistypedRequiredValueIsCodeSixNamingTheKey) {
+    const auto missing = [](const char* key) {
+        return std::make_pair(
+            6, std::string("В ответе отсутствует обязательный параметр \"") + key + "\"");
+    };
+    EXPECT_EQ(Failure([&] { KassaAppClient::readString(document, "absent"); }), missing("absent"));
+    EXPECT_EQ(Failure([&] { KassaAppClient::readString(document, "i"); }), missing("i"));
+    EXPECT_EQ(Failure([&] { KassaAppClient::readString(document, "n"); }), missing("n"));
+    EXPECT_EQ(Failure([&] { KassaAppClient::readInt(document, "d"); }), missing("d"));
+    EXPECT_EQ(Failure([&] { KassaAppClient::readInt(document, "u"); }), missing("u"));
+    EXPECT_EQ(Failure([&] { KassaAppClient::readInt(document, "s"); }), missing("s"));
+    EXPECT_EQ(Failure([&] { KassaAppClient::readDouble(document, "ts"); }), missing("ts"));
+    EXPECT_EQ(Failure([&] { KassaAppClient::readBool(document, "absent"); }), missing("absent"));
+    // A result that is no object has no members at all.
+    const rapidjson::Value array(rapidjson::kArrayType);
+    EXPECT_EQ(Failure([&] { KassaAppClient::require(array, "s"); }), missing("s"));
+    EXPECT_EQ(Failure([&] { KassaAppClient::readString(rapidjson::Value(), "s"); }), missing("s"));
+}
+
+TEST_F(Readers, MemberOfAnAbsentKeyReadsAsNothing) {
+    const rapidjson::Value& absent = KassaAppClient::member(document, "absent");
+    EXPECT_TRUE(absent.IsNull());
+    EXPECT_EQ(KassaAppClient::asInt(absent), 0);
+    EXPECT_EQ(KassaAppClient::asDouble(absent), 0.0);
+    EXPECT_TRUE(KassaAppClient::member(absent, "deeper").IsNull());
+    EXPECT_EQ(KassaAppClient::asInt(KassaAppClient::member(document, "s")), 0);
+    EXPECT_EQ(KassaAppClient::asInt(KassaAppClient::member(document, "i")), -7);
+    EXPECT_EQ(KassaAppClient::asDouble(KassaAppClient::member(document, "i")), -7.0);
+    EXPECT_EQ(KassaAppClient::asDouble(KassaAppClient::member(document, "d")), 2.5);
+}
+
+TEST(CompactJson, WritesNumbersAndEscapesTheWayTheCompanionReadsThem) {
+    rapidjson::Document document(rapidjson::kObjectType);
+    auto& a = document.GetAllocator();
+    document.AddMember("whole", 1500.0, a);
+    document.AddMember("tenth", 0.1, a);
+    document.AddMember("big", 1e21, a);
+    document.AddMember("int", -3, a);
+    document.AddMember("text", rapidjson::Value("К\"\\\t\n\x1D\x01", a), a);
+    document.AddMember("flag", false, a);
+    EXPECT_EQ(WriteCompactJson(document), R"({"whole":1500.0,"tenth":0.1,"big":1e21,"int":-3,)"
+                                          R"("text":"К\"\\\t\n\u001D\u0001","flag":false})");
+}
+
+TEST(CompactJson, NonFiniteNumberIsInputDataError) {
+    for (double bad : {std::nan(""), std::numeric_limits<double>::infinity()}) {
+        rapidjson::Document document(rapidjson::kObjectType);
+        document.AddMember("Sum", bad, document.GetAllocator());
+        try {
+            WriteCompactJson(document);
+            ADD_FAILURE() << "no error for " << bad;
+        } catch (const ZarvikKassaErrorException& e) {
+            EXPECT_EQ(e.code, DriverErrorCode::InputDataError);
+        }
+    }
+}
+
+TEST(KassaAppClientInvoke, NonFiniteDoubleIsRefusedBeforeAnyConnection) {
+    ExchangeLog log("");
+    KassaAppClient client(log);
+    // Nothing listens here: reaching the network would be code 1, not 8.
+    client.settings().ServerHost = "127.0.0.1";
+    client.settings().ServerPort = 1;
+    JsonRpcResult out;
+    try {
+        client.invoke("CashInOutcome", {JsonRpcParam::Double(-std::nan(""))}, out);
+        ADD_FAILURE() << "no error";
+    } catch (const ZarvikKassaErrorException& e) {
+        EXPECT_EQ(e.code, DriverErrorCode::InputDataError);
+    }
+}
+
+TEST(ResolveIpv4, DottedAddressSkipsTheLookupAndNamesGoThroughIt) {
+    const auto dotted = platform::ResolveIpv4("127.0.0.1");
+    ASSERT_TRUE(dotted.has_value());
+    EXPECT_FALSE(dotted->fromNameLookup);
+    const unsigned char loopback[4] = {127, 0, 0, 1};
+    EXPECT_EQ(std::memcmp(&dotted->networkOrder, loopback, 4), 0);
+
+    const auto named = platform::ResolveIpv4("localhost");
+    ASSERT_TRUE(named.has_value());
+    EXPECT_TRUE(named->fromNameLookup);
+    EXPECT_EQ(reinterpret_cast<const unsigned char*>(&named->networkOrder)[0], 127);
+
+    EXPECT_FALSE(platform::ResolveIpv4("no-such-host.invalid").has_value());
+}
+
+}  // namespace
+}  // namespace zarvik
