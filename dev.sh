@@ -35,7 +35,16 @@ build_linux() {
     cmake --build --preset linux -j "$JOBS"
 }
 
+# A comma-decimal locale proves that no number depends on the process locale.
+ensure_test_locale() {
+    locale -a 2>/dev/null | grep -qi '^ru_RU\.utf-\?8$' && return 0
+    need_packages locales
+    as_root sed -i 's/^# *ru_RU.UTF-8 UTF-8/ru_RU.UTF-8 UTF-8/' /etc/locale.gen
+    as_root locale-gen >/dev/null
+}
+
 test_linux() {
+    ensure_test_locale
     log "Linux tests"
     ctest --preset linux -j "$JOBS"
 }
