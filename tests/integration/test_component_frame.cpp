@@ -2,13 +2,16 @@
 // table, the count checks, and the reports that reach AddError.
 #include <gtest/gtest.h>
 
+#include <clocale>
+
 #include "platform_emulator.h"
+#include "test_companion.h"
 
 namespace zarvik::test {
 namespace {
 
 class ComponentFrame : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { logPath = UseFreshLogFolder(); }
     std::string logPath;
 };
@@ -180,7 +183,16 @@ TEST_F(ComponentFrame, DescriptionAndSettingsDocuments) {
     ASSERT_TRUE(description.returned);
     EXPECT_TRUE(description.result.flag);
     const std::string& text = description.params[0].text;
-    EXPECT_EQ(text.rfind("<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<DriverDescription Name=\"ЗАРВИК Reviv: Драйвер ККТ с передачей данных (54-ФЗ) ФФД 1.2 (версия 3.4)\" Description=\"ЗАРВИК Reviv: Драйвер ККТ» – компонента (драйвер), предназначенная для работы с приложением «ZARVIKKassaWindows» версии выше 1.14.0.0\" EquipmentType=\"ККТ\" IntegrationComponent=\"true\" MainDriverInstalled=\"true\" DriverVersion=\"1.7.0.0\" IntegrationComponentVersion=\"1.7.0.0\" DownloadURL=\"", 0), 0u)
+    EXPECT_EQ(
+        text.rfind(
+            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<DriverDescription Name=\"ЗАРВИК Reviv: "
+            "Драйвер ККТ с передачей данных (54-ФЗ) ФФД 1.2 (версия 3.4)\" Description=\"ЗАРВИК "
+            "Reviv: Драйвер ККТ» – компонента (драйвер), предназначенная для работы с приложением "
+            "«ZARVIKKassaWindows» версии выше 1.14.0.0\" EquipmentType=\"ККТ\" "
+            "IntegrationComponent=\"true\" MainDriverInstalled=\"true\" DriverVersion=\"1.7.0.0\" "
+            "IntegrationComponentVersion=\"1.7.0.0\" DownloadURL=\"",
+            0),
+        0u)
         << text;
     EXPECT_NE(text.find("LogIsEnabled=\"true\" LogPath=\"" + logPath + "\"/>\n"), std::string::npos)
         << text;
@@ -241,9 +253,10 @@ TEST_F(ComponentFrame, FailuresReachAddErrorWithTheirCodes) {
               "Невозможно определить hosthame приложения.");
 
     // 8: input the driver cannot act on; nothing is sent.
-    CallOutcome bad = component.Call(
-        "CashInOutcome", {Param::Empty(), Param::Str("<Root><Parameters CashierName=\"A\"/></Root>"),
-                          Param::Str("100")});
+    CallOutcome bad =
+        component.Call("CashInOutcome",
+                       {Param::Empty(), Param::Str("<Root><Parameters CashierName=\"A\"/></Root>"),
+                        Param::Str("100")});
     EXPECT_TRUE(bad.returned);
     EXPECT_FALSE(bad.result.flag);
     ASSERT_EQ(component.connection.errors.size(), 3u);
@@ -278,11 +291,33 @@ TEST_F(ComponentFrame, SettingsIgnoreUnknownNamesAndWrongTypes) {
     EXPECT_EQ(component.connection.errors[0].code, 1);
 }
 
-TEST_F(ComponentFrame, LocaleWithCommaDecimalsDoesNotChangeNumbers) {
+TEST_F(ComponentFrame, NumbersIgnoreACommaDecimalLocaleSetAfterSetLocale) {
     EmulatedComponent component(Component(), {true, true, "ru_RU.UTF-8"});
-    CallOutcome revision = component.Call("GetInterfaceRevision", {});
-    EXPECT_EQ(revision.result.vt, VTYPE_UI4);
-    EXPECT_EQ(revision.result.ui4, 3004u);
+    // Another component of the same process may switch the whole C locale later.
+    const std::string saved = std::setlocale(LC_ALL, nullptr);
+    if (std::setlocale(LC_ALL, "ru_RU.UTF-8") == nullptr &&
+        std::setlocale(LC_ALL, "Russian_Russia.1251") == nullptr) {
+        GTEST_SKIP() << "no comma-decimal locale on this machine";
+    }
+    TestCompanion companion;
+    companion.onResult("GetCurrentStatus", R"({"CheckNumber":1,"SessionNumber":2,"SessionState":2,)"
+                                           R"("StatusParameters":{"BacklogDocumentCounter":0}})");
+    companion.onResult("GetOutputParametersAdditionalsCashBalance", R"({"CashBalance":1234.5})");
+    component.Connect("127.0.0.1", companion.port());
+    CallOutcome status =
+        component.Call("GetCurrentStatus", {Param::Empty(), Param::Empty(), Param::Empty()});
+    CallOutcome drawer = component.Call(
+        "CashInOutcome",
+        {Param::Empty(),
+         Param::Str("<InputParameters><Parameters CashierName=\"А\"/></InputParameters>"),
+         Param::R8(1500.25)});
+    std::setlocale(LC_ALL, saved.c_str());
+
+    EXPECT_TRUE(status.result.flag);
+    EXPECT_NE(status.params[2].text.find("CashBalance=\"1234.5\""), std::string::npos)
+        << status.params[2].text;
+    ASSERT_FALSE(companion.requests().empty());
+    EXPECT_EQ(companion.requests().back().paramList.at(2), "1500.25");
 }
 
 }  // namespace
