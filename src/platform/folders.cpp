@@ -1,9 +1,10 @@
 #include "platform/folders.h"
 
 #if defined(_WIN32)
+#include <windows.h>
+// The shell headers build on the macros of windows.h.
 #include <knownfolders.h>
 #include <shlobj.h>
-#include <windows.h>
 
 #include "platform/wide_path.h"
 #else

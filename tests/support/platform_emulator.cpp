@@ -9,9 +9,10 @@
 #include <sstream>
 
 #if defined(_WIN32)
+#include <windows.h>
+// The shell headers build on the macros of windows.h.
 #include <knownfolders.h>
 #include <shlobj.h>
-#include <windows.h>
 #else
 #include <dlfcn.h>
 #include <sys/stat.h>
@@ -353,6 +354,70 @@ LoadedLibrary& Component() {
     return library;
 }
 
+std::string ReadLogText(const std::string& path) {
+    std::string text = ReadFile(path);
+#if defined(_WIN32)
+    size_t kept = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
+        text[kept++] = text[i];
+    }
+    text.resize(kept);
+#endif
+    return text;
+}
+
+#if defined(_WIN32)
+namespace {
+
+const wchar_t kUserShellFolders[] =
+    L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+const wchar_t kLocalAppData[] = L"Local AppData";
+
+// The user's own setting, put back when the tests end so that the machine (or
+// the wine prefix) is left as it was.
+struct SavedLocalAppData {
+    bool saved = false;
+    DWORD type = 0;
+    std::vector<BYTE> value;
+};
+SavedLocalAppData g_savedLocalAppData;
+
+void RestoreLocalAppData() {
+    const SavedLocalAppData& saved = g_savedLocalAppData;
+    if (saved.value.empty()) {
+        RegDeleteKeyValueW(HKEY_CURRENT_USER, kUserShellFolders, kLocalAppData);
+    } else {
+        RegSetKeyValueW(HKEY_CURRENT_USER, kUserShellFolders, kLocalAppData, saved.type,
+                        saved.value.data(), static_cast<DWORD>(saved.value.size()));
+    }
+}
+
+}  // namespace
+
+// The known-folder API reads a redirected folder from the user's shell-folder
+// settings; writing there is what SHSetKnownFolderPath does, and wine, which
+// lacks that call, honours the setting as well.
+void RedirectLocalAppData(const std::string& folder) {
+    if (!g_savedLocalAppData.saved) {
+        DWORD size = 0;
+        DWORD type = 0;
+        if (RegGetValueW(HKEY_CURRENT_USER, kUserShellFolders, kLocalAppData,
+                         RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr, &size) == ERROR_SUCCESS) {
+            g_savedLocalAppData.value.resize(size);
+            RegGetValueW(HKEY_CURRENT_USER, kUserShellFolders, kLocalAppData,
+                         RRF_RT_ANY | RRF_NOEXPAND, &type, g_savedLocalAppData.value.data(), &size);
+            g_savedLocalAppData.type = type;
+        }
+        g_savedLocalAppData.saved = true;
+        std::atexit(RestoreLocalAppData);
+    }
+    const std::u16string wide = ToU16(folder);
+    RegSetKeyValueW(HKEY_CURRENT_USER, kUserShellFolders, kLocalAppData, REG_SZ, wide.c_str(),
+                    static_cast<DWORD>((wide.size() + 1) * sizeof(char16_t)));
+}
+#endif
+
 std::string ReadFile(const std::string& path) {
 #if defined(_WIN32)
     std::ifstream file(reinterpret_cast<const wchar_t*>(ToU16(path).c_str()), std::ios::binary);
@@ -379,8 +444,7 @@ std::string UseFreshLogFolder() {
     const std::u16string parent = ToU16(base.substr(0, base.rfind('\\')));
     CreateDirectoryW(reinterpret_cast<const wchar_t*>(parent.c_str()), nullptr);
     CreateDirectoryW(reinterpret_cast<const wchar_t*>(wide.c_str()), nullptr);
-    SHSetKnownFolderPath(FOLDERID_LocalAppData, 0, nullptr,
-                         reinterpret_cast<const wchar_t*>(wide.c_str()));
+    RedirectLocalAppData(base);
     return base + "\\VarEzu\\1C_exchange_data.log";
 #else
     const char* tmp = std::getenv("TMPDIR");

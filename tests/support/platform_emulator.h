@@ -157,5 +157,14 @@ LoadedLibrary& Component();
 // for the current test; returns the log file's path.
 std::string UseFreshLogFolder();
 std::string ReadFile(const std::string& path);
+// The log as a text-mode reader sees it: on Windows CR LF reads as LF, so
+// expectations about log lines hold on both systems.
+std::string ReadLogText(const std::string& path);
+
+#if defined(_WIN32)
+// Points the current user's local application data folder (UTF-8 path) at
+// another folder, for this test process; the original returns at exit.
+void RedirectLocalAppData(const std::string& folder);
+#endif
 
 }  // namespace zarvik::test
