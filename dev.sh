@@ -57,7 +57,7 @@ fi
 
 demo() {
     build_linux
-    "$ROOT/build/linux/tools/demo_listing" "$ROOT/build/linux/libZarvikKassaDriver.so"
+    "$ROOT/scripts/demo.sh" "$ROOT/build/linux"
 }
 
 run_tests() {
