@@ -21,9 +21,7 @@ const char* const kParseFailed = "The server responded incorrectly, the answer i
 
 class AppLink : public ::testing::Test {
   protected:
-    void SetUp() override {
-        component.Connect("127.0.0.1", companion.port());
-    }
+    void SetUp() override { component.Connect("127.0.0.1", companion.port()); }
 
     // DeviceTest shows the message of any failure and the description of a success.
     std::pair<bool, std::string> DeviceTest() {
@@ -54,6 +52,9 @@ TEST_F(AppLink, EveryFailureOfTheCompanionBecomesItsCode) {
     const Case cases[] = {
         {"nobody listening",
          [&] { component.Connect("127.0.0.1", TestCompanion::ClosedPort()); },
+         {{1, "", "Невозможно установить соединение с приложением.", 1}}},
+        {"connection reset",
+         [&] { companion.onReset("GetDataKKT"); },
          {{1, "", "Невозможно установить соединение с приложением.", 1}}},
         {"unknown host",
          [&] { component.Connect("no-such-host.invalid", companion.port()); },
@@ -94,6 +95,8 @@ TEST_F(AppLink, DeviceTestShowsTheTransportAndProtocolMessages) {
     component.Connect("no-such-host.invalid", companion.port());
     EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string("Failed to resolve hostname")));
     component.Connect("127.0.0.1", companion.port());
+    companion.onReset("DeviceTest");
+    EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string("Recv data failed")));
     companion.onClose("DeviceTest");
     EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string("Response empty.")));
     companion.onRaw("DeviceTest", "OK");
@@ -215,12 +218,15 @@ TEST_F(AppLink, ExchangeIsLoggedAsSentAndReceived) {
 
     const auto requests = companion.requests();
     ASSERT_EQ(requests.size(), 2u);
+    // The request line is logged with its CR LF, which the Windows log
+    // stores with one more CR: compare up to it.
+    const auto lineOf = [](const std::string& raw) { return raw.substr(0, raw.size() - 2); };
     const std::string log = ReadFile(logPath);
     const size_t request = log.find("INFO: Request:");
-    const size_t line = log.find("INFO: " + requests[0].raw, request);
+    const size_t line = log.find("INFO: " + lineOf(requests[0].raw), request);
     const size_t response = log.find("INFO: Response:", line);
     const size_t answer = log.find(R"(INFO: {"result":{"Description":"ok"}} )", response);
-    const size_t second = log.find("INFO: " + requests[1].raw, answer);
+    const size_t second = log.find("INFO: " + lineOf(requests[1].raw), answer);
     const size_t empty = log.find("WARN: Empty response", second);
     EXPECT_NE(request, std::string::npos);
     EXPECT_NE(line, std::string::npos);

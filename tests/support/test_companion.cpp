@@ -191,6 +191,11 @@ void TestCompanion::onClose(const std::string& method) {
     scripts_[method] = Script{Kind::Close, "", Delivery()};
 }
 
+void TestCompanion::onReset(const std::string& method) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    scripts_[method] = Script{Kind::Reset, "", Delivery()};
+}
+
 std::vector<RecordedRequest> TestCompanion::requests() const {
     std::lock_guard<std::mutex> lock(mutex_);
     return requests_;
@@ -256,6 +261,13 @@ void TestCompanion::serve(intptr_t connection) {
     switch (script.kind) {
         case Kind::Close:
             return;
+        case Kind::Reset: {
+            // Closing with a zero linger time sends a reset instead of a close.
+            linger abort{1, 0};
+            setsockopt(N(connection), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort),
+                       sizeof abort);
+            return;
+        }
         case Kind::Raw:
             deliver(connection, script.body, script.delivery);
             break;

@@ -8,6 +8,7 @@
 //   companion.onError("CloseShift", -1, "Смена не открыта");
 //   companion.onRaw("DeviceTest", bytes, Delivery().inPieces(3, 50ms).thenClose());
 //   companion.onClose("GetDataKKT");                 // close without answering
+//   companion.onReset("GetDataKKT");                 // reset: the driver's read fails
 //   ... call the driver ...
 //   companion.requests()[0].raw  // the request bytes exactly as received
 //
@@ -87,6 +88,7 @@ class TestCompanion {
     void onRaw(const std::string& method, std::string bytes,
                Delivery delivery = Delivery().thenClose());
     void onClose(const std::string& method);  // reads the request, closes without a byte
+    void onReset(const std::string& method);  // reads the request, resets the connection
 
     std::vector<RecordedRequest> requests() const;
     size_t connectionCount() const;  // accepted connections, with or without a request
@@ -99,7 +101,7 @@ class TestCompanion {
     static uint16_t ClosedPort();
 
   private:
-    enum class Kind { Answer, Raw, Close };
+    enum class Kind { Answer, Raw, Close, Reset };
     struct Script {
         Kind kind = Kind::Answer;
         std::string
