@@ -61,8 +61,10 @@ intptr_t LoopbackSocket(uint16_t port, uint16_t& bound) {
     if (made == INVALID_SOCKET) return kNone;
 #else
     if (made < 0) return kNone;
+    // Only a fixed port may be in TIME_WAIT from an earlier run; an
+    // ephemeral one must never share a port.
     const int yes = 1;
-    setsockopt(made, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
+    if (port != 0) setsockopt(made, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
 #endif
     sockaddr_in address{};
     address.sin_family = AF_INET;
@@ -153,16 +155,17 @@ void TestCompanion::stop() {
 }
 
 uint16_t TestCompanion::ClosedPort() {
+    // Bound for the whole process and never listening: connections are
+    // refused, and no companion of a parallel test can take the port.
+    static const uint16_t port = [] {
 #if defined(_WIN32)
-    WSADATA data;
-    const bool started = WSAStartup(MAKEWORD(2, 2), &data) == 0;
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);  // kept, like the socket
 #endif
-    uint16_t port = 0;
-    const intptr_t socket = LoopbackSocket(0, port);
-    if (socket != kNone) CloseNative(socket);
-#if defined(_WIN32)
-    if (started) WSACleanup();
-#endif
+        uint16_t bound = 0;
+        LoopbackSocket(0, bound);
+        return bound;
+    }();
     return port;
 }
 
