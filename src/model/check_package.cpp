@@ -7,60 +7,65 @@ namespace {
 using namespace field;
 
 const Field<CorrectionData> kCorrectionDataFields[] = {
-    {"Type", "Type", &CorrectionData::Type, Plain, Unsigned, Always},
-    {"Description", "Description", &CorrectionData::Description, Required, Text, NonEmpty},
-    {"Date", "Date", &CorrectionData::Date, Required, Text, NonEmpty},
-    {"Number", "Number", &CorrectionData::Number, Required, Text, NonEmpty},
+    Row<&CorrectionData::Type>("Type", "Type", Plain, Unsigned, Always),
+    Row<&CorrectionData::Description>("Description", "Description", Required, Text, NonEmpty),
+    Row<&CorrectionData::Date>("Date", "Date", Required, Text, NonEmpty),
+    Row<&CorrectionData::Number>("Number", "Number", Required, Text, NonEmpty),
 };
 
 const Field<CustomerDetail> kCustomerDetailFields[] = {
-    {"Info", "Info", &CustomerDetail::Info, Plain, Text, NonEmpty},
-    {"INN", "INN", &CustomerDetail::INN, Plain, Text, NonEmpty},
-    {"DateOfBirth", "DateOfBirth", &CustomerDetail::DateOfBirth, Plain, Text, NonEmpty},
-    {"Citizenship", "Citizenship", &CustomerDetail::Citizenship, Plain, Text, NonEmpty},
-    {"DocumentTypeCode", "DocumentTypeCode", &CustomerDetail::DocumentTypeCode, IfAttribute,
-     Integer, WhenPresent},
-    {"DocumentData", "DocumentData", &CustomerDetail::DocumentData, Plain, Text, NonEmpty},
-    {"Address", "Address", &CustomerDetail::Address, Plain, Text, NonEmpty},
+    Row<&CustomerDetail::Info>("Info", "Info", Plain, Text, NonEmpty),
+    Row<&CustomerDetail::INN>("INN", "INN", Plain, Text, NonEmpty),
+    Row<&CustomerDetail::DateOfBirth>("DateOfBirth", "DateOfBirth", Plain, Text, NonEmpty),
+    Row<&CustomerDetail::Citizenship>("Citizenship", "Citizenship", Plain, Text, NonEmpty),
+    Row<&CustomerDetail::DocumentTypeCode>("DocumentTypeCode", "DocumentTypeCode", IfAttribute,
+                                           Integer, WhenPresent),
+    Row<&CustomerDetail::DocumentData>("DocumentData", "DocumentData", Plain, Text, NonEmpty),
+    Row<&CustomerDetail::Address>("Address", "Address", Plain, Text, NonEmpty),
 };
 
 const Field<AgentData> kAgentDataFields[] = {
-    {"AgentOperation", "PayingAgentOperation", &AgentData::AgentOperation, Plain, Text, NonEmpty},
-    {"AgentPhone", "PayingAgentPhone", &AgentData::AgentPhone, Plain, Text, NonEmpty},
-    {"PaymentProcessorPhone", "ReceivePaymentsOperatorPhone", &AgentData::PaymentProcessorPhone,
-     Plain, Text, NonEmpty},
-    {"AcquirerOperatorPhone", "MoneyTransferOperatorPhone", &AgentData::AcquirerOperatorPhone,
-     Plain, Text, NonEmpty},
-    {"AcquirerOperatorName", "MoneyTransferOperatorName", &AgentData::AcquirerOperatorName, Plain,
-     Text, NonEmpty},
-    {"AcquirerOperatorAddress", "MoneyTransferOperatorAddress", &AgentData::AcquirerOperatorAddress,
-     Plain, Text, NonEmpty},
-    {"AcquirerOperatorINN", "MoneyTransferOperatorVATIN", &AgentData::AcquirerOperatorINN, Plain,
-     Text, NonEmpty},
+    Row<&AgentData::AgentOperation>("AgentOperation", "PayingAgentOperation", Plain, Text,
+                                    NonEmpty),
+    Row<&AgentData::AgentPhone>("AgentPhone", "PayingAgentPhone", Plain, Text, NonEmpty),
+    Row<&AgentData::PaymentProcessorPhone>("PaymentProcessorPhone", "ReceivePaymentsOperatorPhone",
+                                           Plain, Text, NonEmpty),
+    Row<&AgentData::AcquirerOperatorPhone>("AcquirerOperatorPhone", "MoneyTransferOperatorPhone",
+                                           Plain, Text, NonEmpty),
+    Row<&AgentData::AcquirerOperatorName>("AcquirerOperatorName", "MoneyTransferOperatorName",
+                                          Plain, Text, NonEmpty),
+    Row<&AgentData::AcquirerOperatorAddress>("AcquirerOperatorAddress",
+                                             "MoneyTransferOperatorAddress", Plain, Text, NonEmpty),
+    Row<&AgentData::AcquirerOperatorINN>("AcquirerOperatorINN", "MoneyTransferOperatorVATIN", Plain,
+                                         Text, NonEmpty),
 };
 
 const Field<VendorData> kVendorDataFields[] = {
-    {"VendorPhone", "PurveyorPhone", &VendorData::VendorPhone, Plain, Text, NonEmpty},
-    {"VendorName", "PurveyorName", &VendorData::VendorName, Plain, Text, NonEmpty},
-    {"VendorINN", "PurveyorVATIN", &VendorData::VendorINN, Plain, Text, NonEmpty},
+    Row<&VendorData::VendorPhone>("VendorPhone", "PurveyorPhone", Plain, Text, NonEmpty),
+    Row<&VendorData::VendorName>("VendorName", "PurveyorName", Plain, Text, NonEmpty),
+    Row<&VendorData::VendorINN>("VendorINN", "PurveyorVATIN", Plain, Text, NonEmpty),
 };
 
 const Field<UserAttribute> kUserAttributeFields[] = {
-    {"Name", "Name", &UserAttribute::Name, Plain, Text, NonEmpty},
-    {"Value", "Value", &UserAttribute::Value, Plain, Text, NonEmpty},
+    Row<&UserAttribute::Name>("Name", "Name", Plain, Text, NonEmpty),
+    Row<&UserAttribute::Value>("Value", "Value", Plain, Text, NonEmpty),
 };
 
 const Field<OperationalAttribute> kOperationalAttributeFields[] = {
-    {"DateTime", "DateTime", &OperationalAttribute::DateTime, Plain, Text, NonEmpty},
-    {"OperationID", "OperationID", &OperationalAttribute::OperationID, Plain, Integer, Always},
-    {"OperationData", "OperationData", &OperationalAttribute::OperationData, Plain, Text, NonEmpty},
+    Row<&OperationalAttribute::DateTime>("DateTime", "DateTime", Plain, Text, NonEmpty),
+    Row<&OperationalAttribute::OperationID>("OperationID", "OperationID", Plain, Integer, Always),
+    Row<&OperationalAttribute::OperationData>("OperationData", "OperationData", Plain, Text,
+                                              NonEmpty),
 };
 
 const Field<IndustryAttribute> kIndustryAttributeFields[] = {
-    {"IdentifierFOIV", "IdentifierFOIV", &IndustryAttribute::IdentifierFOIV, Plain, Text, NonEmpty},
-    {"DocumentDate", "DocumentDate", &IndustryAttribute::DocumentDate, Plain, Text, NonEmpty},
-    {"DocumentNumber", "DocumentNumber", &IndustryAttribute::DocumentNumber, Plain, Text, NonEmpty},
-    {"AttributeValue", "AttributeValue", &IndustryAttribute::AttributeValue, Plain, Text, NonEmpty},
+    Row<&IndustryAttribute::IdentifierFOIV>("IdentifierFOIV", "IdentifierFOIV", Plain, Text,
+                                            NonEmpty),
+    Row<&IndustryAttribute::DocumentDate>("DocumentDate", "DocumentDate", Plain, Text, NonEmpty),
+    Row<&IndustryAttribute::DocumentNumber>("DocumentNumber", "DocumentNumber", Plain, Text,
+                                            NonEmpty),
+    Row<&IndustryAttribute::AttributeValue>("AttributeValue", "AttributeValue", Plain, Text,
+                                            NonEmpty),
 };
 
 template <typename P, std::size_t N>
@@ -130,75 +135,76 @@ using CP = CheckPackage;
 using FS = FiscalString;
 
 const Field<CheckPackage> kParametersFields[] = {
-    {"CashierName", "CashierName", &CP::CashierName, Required, Text, Always},
-    {"CashierINN", "CashierVATIN", &CP::CashierINN, IfAttribute, Text, WhenPresent},
-    {"OperationType", "PaymentType", &CP::OperationType, Plain, Integer, Always},
-    PartField<&CP::CorrectionData, ReadCorrectionData, CorrectionDataToJson>("CorrectionData",
-                                                                             "CorrectionData"),
-    {"TaxationSystem", "TaxVariant", &CP::TaxationSystem, Plain, Integer, Always},
-    PartField<&CP::CustomerDetail, ReadCustomerDetail, CustomerDetailToJson>("CustomerDetail",
-                                                                             "CustomerDetail"),
-    {"CustomerEmail", "CustomerEmail", &CP::CustomerEmail, IfAttribute, Text, WhenPresent},
-    {"CustomerPhone", "CustomerPhone", &CP::CustomerPhone, IfAttribute, Text, WhenPresent},
-    {"SenderEmail", "SenderEmail", &CP::SenderEmail, IfAttribute, Text, WhenPresent},
+    Row<&CP::CashierName>("CashierName", "CashierName", Required, Text, Always),
+    Row<&CP::CashierINN>("CashierINN", "CashierVATIN", IfAttribute, Text, WhenPresent),
+    Row<&CP::OperationType>("OperationType", "PaymentType", Plain, Integer, Always),
+    PartRow<&CP::CorrectionData, ReadCorrectionData, CorrectionDataToJson>("CorrectionData",
+                                                                           "CorrectionData"),
+    Row<&CP::TaxationSystem>("TaxationSystem", "TaxVariant", Plain, Integer, Always),
+    PartRow<&CP::CustomerDetail, ReadCustomerDetail, CustomerDetailToJson>("CustomerDetail",
+                                                                           "CustomerDetail"),
+    Row<&CP::CustomerEmail>("CustomerEmail", "CustomerEmail", IfAttribute, Text, WhenPresent),
+    Row<&CP::CustomerPhone>("CustomerPhone", "CustomerPhone", IfAttribute, Text, WhenPresent),
+    Row<&CP::SenderEmail>("SenderEmail", "SenderEmail", IfAttribute, Text, WhenPresent),
     // Crosswise on purpose: the companion calls the settlement address
     // "PlaceSettle" and the settlement place "AddressSettle".
-    {"SaleAddress", "PlaceSettle", &CP::SaleAddress, IfAttribute, Text, WhenPresent},
-    {"SaleLocation", "AddressSettle", &CP::SaleLocation, IfAttribute, Text, WhenPresent},
-    {"AutomatNumber", "AutomatNumber", &CP::AutomatNumber, IfAttribute, Text, WhenPresent},
-    {"AgentType", "AgentSign", &CP::AgentType, NonZero, Integer, WhenPresent},
-    PartField<&CP::AgentData, ReadAgentData, AgentDataToJson>("AgentData", "AgentData"),
-    PartField<&CP::VendorData, ReadVendorData, VendorDataToJson>("VendorData", "PurveyorData"),
-    PartField<&CP::UserAttribute, ReadUserAttribute, UserAttributeToJson>("UserAttribute",
-                                                                          "UserAttribute"),
-    {"AdditionalAttribute", "AdditionalAttribute", &CP::AdditionalAttribute, IfAttribute, Text,
-     WhenPresent},
-    PartField<&CP::OperationalAttribute, ReadOperationalAttribute, OperationalAttributeToJson>(
+    Row<&CP::SaleAddress>("SaleAddress", "PlaceSettle", IfAttribute, Text, WhenPresent),
+    Row<&CP::SaleLocation>("SaleLocation", "AddressSettle", IfAttribute, Text, WhenPresent),
+    Row<&CP::AutomatNumber>("AutomatNumber", "AutomatNumber", IfAttribute, Text, WhenPresent),
+    Row<&CP::AgentType>("AgentType", "AgentSign", NonZero, Integer, WhenPresent),
+    PartRow<&CP::AgentData, ReadAgentData, AgentDataToJson>("AgentData", "AgentData"),
+    PartRow<&CP::VendorData, ReadVendorData, VendorDataToJson>("VendorData", "PurveyorData"),
+    PartRow<&CP::UserAttribute, ReadUserAttribute, UserAttributeToJson>("UserAttribute",
+                                                                        "UserAttribute"),
+    Row<&CP::AdditionalAttribute>("AdditionalAttribute", "AdditionalAttribute", IfAttribute, Text,
+                                  WhenPresent),
+    PartRow<&CP::OperationalAttribute, ReadOperationalAttribute, OperationalAttributeToJson>(
         "OperationalAttribute", "OperationalAttribute"),
-    PartField<&CP::IndustryAttribute, ReadIndustryAttribute, IndustryAttributeToJson>(
+    PartRow<&CP::IndustryAttribute, ReadIndustryAttribute, IndustryAttributeToJson>(
         "IndustryAttribute", "IndustryAttribute"),
 };
 
 const Field<FiscalString> kFiscalStringFields[] = {
-    {"Name", "Name", &FS::Name, Required, Text, Always},
-    {"Quantity", "Quantity", &FS::Quantity, Plain, Number, Always},
-    {"PriceWithDiscount", "PriceWithDiscount", &FS::PriceWithDiscount, Plain, Number, Always},
-    {"AmountWithDiscount", "SumWithDiscount", &FS::AmountWithDiscount, Plain, Number, Always},
-    {"DiscountAmount", "DiscountSum", &FS::DiscountAmount, NonZero, Number, WhenPresent},
-    {"Department", "Department", &FS::Department, NonZero, Unsigned, WhenPresent},
-    {"VATRate", "Tax", &FS::VATRate, Required, Text, Always},
-    {"VATAmount", "VATAmount", &FS::VATAmount, Plain, Number, Always},
-    {"PaymentMethod", "SignMethodCalculation", &FS::PaymentMethod, NonZero, Unsigned, WhenPresent},
-    {"CalculationSubject", "SignCalculationObject", &FS::CalculationSubject, NonZero, Unsigned,
-     WhenPresent},
-    {"CalculationAgent", "SignSubjectCalculationAgent", &FS::CalculationAgent, NonZero, Unsigned,
-     WhenPresent},
-    PartField<&FS::AgentData, ReadAgentData, AgentDataToJson>("AgentData", "AgentData"),
-    PartField<&FS::VendorData, ReadVendorData, VendorDataToJson>("VendorData", "PurveyorData"),
-    {"MeasureOfQuantity", "MeasurementUnit", &FS::MeasureOfQuantity, IfAttribute, Integer,
-     WhenPresent},
-    PartField<&FS::FractionalQuantity, ReadFractionalQuantity, FractionalQuantityToJson>(
+    Row<&FS::Name>("Name", "Name", Required, Text, Always),
+    Row<&FS::Quantity>("Quantity", "Quantity", Plain, Number, Always),
+    Row<&FS::PriceWithDiscount>("PriceWithDiscount", "PriceWithDiscount", Plain, Number, Always),
+    Row<&FS::AmountWithDiscount>("AmountWithDiscount", "SumWithDiscount", Plain, Number, Always),
+    Row<&FS::DiscountAmount>("DiscountAmount", "DiscountSum", NonZero, Number, WhenPresent),
+    Row<&FS::Department>("Department", "Department", NonZero, Unsigned, WhenPresent),
+    Row<&FS::VATRate>("VATRate", "Tax", Required, Text, Always),
+    Row<&FS::VATAmount>("VATAmount", "VATAmount", Plain, Number, Always),
+    Row<&FS::PaymentMethod>("PaymentMethod", "SignMethodCalculation", NonZero, Unsigned,
+                            WhenPresent),
+    Row<&FS::CalculationSubject>("CalculationSubject", "SignCalculationObject", NonZero, Unsigned,
+                                 WhenPresent),
+    Row<&FS::CalculationAgent>("CalculationAgent", "SignSubjectCalculationAgent", NonZero, Unsigned,
+                               WhenPresent),
+    PartRow<&FS::AgentData, ReadAgentData, AgentDataToJson>("AgentData", "AgentData"),
+    PartRow<&FS::VendorData, ReadVendorData, VendorDataToJson>("VendorData", "PurveyorData"),
+    Row<&FS::MeasureOfQuantity>("MeasureOfQuantity", "MeasurementUnit", IfAttribute, Integer,
+                                WhenPresent),
+    PartRow<&FS::FractionalQuantity, ReadFractionalQuantity, FractionalQuantityToJson>(
         "FractionalQuantity", "FractionalQuantity"),
-    PartField<&FS::GoodCodeData, ReadGoodCodeData, GoodCodeDataToJson>("GoodCodeData",
-                                                                       "GoodCodeData"),
-    {"MarkingCode", "MarkingCode", &FS::MarkingCode, IfAttribute, Text, WhenPresent},
-    {"CountryOfOrigin", "CountryOfOrigin", &FS::CountryOfOrigin, IfAttribute, Text, WhenPresent},
-    {"CustomsDeclaration", "CustomsDeclaration", &FS::CustomsDeclaration, IfAttribute, Text,
-     WhenPresent},
-    {"AdditionalAttribute", "AdditionalAttribute", &FS::AdditionalAttribute, IfAttribute, Text,
-     WhenPresent},
-    {"ExciseAmount", "ExciseAmount", &FS::ExciseAmount, NonZero, Number, WhenPresent},
-    PartField<&FS::IndustryAttribute, ReadIndustryAttribute, IndustryAttributeToJson>(
+    PartRow<&FS::GoodCodeData, ReadGoodCodeData, GoodCodeDataToJson>("GoodCodeData",
+                                                                     "GoodCodeData"),
+    Row<&FS::MarkingCode>("MarkingCode", "MarkingCode", IfAttribute, Text, WhenPresent),
+    Row<&FS::CountryOfOrigin>("CountryOfOrigin", "CountryOfOrigin", IfAttribute, Text, WhenPresent),
+    Row<&FS::CustomsDeclaration>("CustomsDeclaration", "CustomsDeclaration", IfAttribute, Text,
+                                 WhenPresent),
+    Row<&FS::AdditionalAttribute>("AdditionalAttribute", "AdditionalAttribute", IfAttribute, Text,
+                                  WhenPresent),
+    Row<&FS::ExciseAmount>("ExciseAmount", "ExciseAmount", NonZero, Number, WhenPresent),
+    PartRow<&FS::IndustryAttribute, ReadIndustryAttribute, IndustryAttributeToJson>(
         "IndustryAttribute", "IndustryAttribute"),
 };
 
 const Field<CheckPackage> kPaymentsFields[] = {
-    {"Cash", "Cash", &CP::Cash, NonZero, Number, WhenPresent},
-    {"ElectronicPayment", "ElectronicPayment", &CP::ElectronicPayment, NonZero, Number,
-     WhenPresent},
-    {"PrePayment", "AdvancePayment", &CP::PrePayment, NonZero, Number, WhenPresent},
-    {"PostPayment", "Credit", &CP::PostPayment, NonZero, Number, WhenPresent},
-    {"Barter", "CashProvision", &CP::Barter, NonZero, Number, WhenPresent},
+    Row<&CP::Cash>("Cash", "Cash", NonZero, Number, WhenPresent),
+    Row<&CP::ElectronicPayment>("ElectronicPayment", "ElectronicPayment", NonZero, Number,
+                                WhenPresent),
+    Row<&CP::PrePayment>("PrePayment", "AdvancePayment", NonZero, Number, WhenPresent),
+    Row<&CP::PostPayment>("PostPayment", "Credit", NonZero, Number, WhenPresent),
+    Row<&CP::Barter>("Barter", "CashProvision", NonZero, Number, WhenPresent),
 };
 
 const tinyxml2::XMLElement& RequiredChild(const tinyxml2::XMLElement& root, const char* name) {

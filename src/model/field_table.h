@@ -4,14 +4,14 @@
 // key can never be read under one name and sent under another by mistake.
 //
 //   const Field<VendorData> kVendorFields[] = {
-//       {"VendorPhone", "PurveyorPhone", &VendorData::VendorPhone, Plain, Text, NonEmpty},
+//       Row<&VendorData::VendorPhone>("VendorPhone", "PurveyorPhone", Plain, Text, NonEmpty),
 //       ...
 //   };
 //   ReadFields(element, kVendorFields, record, Where{"VendorData"});
 //   WriteFields(record, kVendorFields, object, allocator);
 //
 // Nested records (a position's AgentData, GoodCodeData...) are rows too, made
-// with PartField, so the JSON keys keep the order the companion expects.
+// with PartRow, so the JSON keys keep the order the companion expects.
 #pragma once
 
 #include <rapidjson/document.h>
@@ -22,7 +22,6 @@
 #include <optional>
 #include <string>
 #include <type_traits>
-#include <variant>
 
 #include "core/driver_error.h"
 #include "core/numbers.h"
@@ -63,27 +62,26 @@ struct Where {
     }
 };
 
-// A nested record: read from its usable child element, written as an object.
 template <typename R>
-struct PartHooks {
-    void (*read)(const tinyxml2::XMLElement& child, R& record);
-    void (*write)(const R& record, rapidjson::Value& value, JsonAllocator& allocator);
-    bool (*present)(const R& record);
-};
+struct Field;
 
+// What a row does with its member, made for the member's own type only.
 template <typename R>
-using FieldMember = std::variant<std::string R::*, std::optional<std::string> R::*, int32_t R::*,
-                                 std::optional<int32_t> R::*, double R::*,
-                                 std::optional<double> R::*, PartHooks<R>>;
+using FieldReadFn = void (*)(const tinyxml2::XMLElement& element, const Field<R>& row, R& record,
+                             const Where& where);
+template <typename R>
+using FieldWriteFn = void (*)(const Field<R>& row, const R& record, rapidjson::Value& object,
+                              JsonAllocator& allocator);
 
 template <typename R>
 struct Field {
     const char* xml;
     const char* json;
-    FieldMember<R> member;
     field::Presence presence;
     field::Kind kind;
     field::Written written;
+    FieldReadFn<R> read;
+    FieldWriteFn<R> write;
 };
 
 // The first child element of that name, if it carries at least one attribute:
@@ -99,12 +97,26 @@ inline const tinyxml2::XMLElement* UsablePart(const tinyxml2::XMLElement& parent
 namespace detail {
 
 template <typename T>
-struct OptionalMember;
-template <typename R, typename P>
-struct OptionalMember<std::optional<P> R::*> {
+struct MemberOf;
+template <typename R, typename T>
+struct MemberOf<T R::*> {
     using Record = R;
-    using Part = P;
+    using Type = T;
 };
+
+template <typename T>
+struct IsOptional : std::false_type {};
+template <typename T>
+struct IsOptional<std::optional<T>> : std::true_type {};
+
+inline const char* AttributeText(const tinyxml2::XMLElement& element, const char* name,
+                                 field::Presence presence, const Where& where) {
+    const char* value = element.Attribute(name);
+    if (value == nullptr && presence == field::Required) {
+        throw InputDataError(std::string("отсутствует атрибут ") + name + " " + where.Describe());
+    }
+    return value;
+}
 
 inline double ScanFinite(const char* text, const char* attribute, const Where& where) {
     const double value = ScanDouble(text);
@@ -117,126 +129,144 @@ inline double ScanFinite(const char* text, const char* attribute, const Where& w
     return value;
 }
 
-template <typename R>
-struct FieldReader {
-    const tinyxml2::XMLElement& element;
-    const Field<R>& row;
-    R& record;
-    const Where& where;
+// The value rules, one overload per member type; `text` is null when the
+// attribute is absent.
+inline void ReadValue(const char* text, field::Presence, const char*, const Where&,
+                      std::string& value) {
+    if (text != nullptr) value = text;
+}
+inline void ReadValue(const char* text, field::Presence, const char*, const Where&,
+                      std::optional<std::string>& value) {
+    if (text != nullptr) value = text;
+}
+inline void ReadValue(const char* text, field::Presence, const char*, const Where&,
+                      int32_t& value) {
+    value = ScanInt(text);
+}
+inline void ReadValue(const char* text, field::Presence presence, const char*, const Where&,
+                      std::optional<int32_t>& value) {
+    if (text == nullptr) return;
+    const int32_t number = ScanInt(text);
+    if (presence == field::IfAttribute || number != 0) value = number;
+}
+inline void ReadValue(const char* text, field::Presence, const char* name, const Where& where,
+                      double& value) {
+    value = text == nullptr ? 0.0 : ScanFinite(text, name, where);
+}
+inline void ReadValue(const char* text, field::Presence presence, const char* name,
+                      const Where& where, std::optional<double>& value) {
+    if (text == nullptr) return;
+    const double number = ScanFinite(text, name, where);
+    if (presence == field::IfAttribute || number != 0.0) value = number;
+}
 
-    const char* text() const {
-        const char* value = element.Attribute(row.xml);
-        if (value == nullptr && row.presence == field::Required) {
-            throw InputDataError(std::string("отсутствует атрибут ") + row.xml + " " +
-                                 where.Describe());
-        }
-        return value;
-    }
-    void operator()(std::string R::*m) const {
-        if (const char* value = text()) record.*m = value;
-    }
-    void operator()(std::optional<std::string> R::*m) const {
-        if (const char* value = text()) record.*m = value;
-    }
-    void operator()(int32_t R::*m) const { record.*m = ScanInt(text()); }
-    void operator()(std::optional<int32_t> R::*m) const {
-        const char* value = text();
-        if (value == nullptr) return;
-        const int32_t number = ScanInt(value);
-        if (row.presence == field::IfAttribute || number != 0) record.*m = number;
-    }
-    void operator()(double R::*m) const {
-        const char* value = text();
-        record.*m = value == nullptr ? 0.0 : ScanFinite(value, row.xml, where);
-    }
-    void operator()(std::optional<double> R::*m) const {
-        const char* value = text();
-        if (value == nullptr) return;
-        const double number = ScanFinite(value, row.xml, where);
-        if (row.presence == field::IfAttribute || number != 0.0) record.*m = number;
-    }
-    void operator()(const PartHooks<R>& part) const {
-        if (const tinyxml2::XMLElement* child = UsablePart(element, row.xml)) {
-            part.read(*child, record);
-        }
-    }
-};
+inline void AddMember(const char* key, rapidjson::Value value, rapidjson::Value& object,
+                      JsonAllocator& allocator) {
+    object.AddMember(rapidjson::StringRef(key), value, allocator);
+}
+inline rapidjson::Value JsonValue(const std::string& text, field::Kind, JsonAllocator& allocator) {
+    return rapidjson::Value(text.data(), static_cast<rapidjson::SizeType>(text.size()), allocator);
+}
+inline rapidjson::Value JsonValue(int32_t number, field::Kind kind, JsonAllocator&) {
+    return kind == field::Unsigned ? rapidjson::Value(static_cast<uint32_t>(number))
+                                   : rapidjson::Value(number);
+}
+inline rapidjson::Value JsonValue(double number, field::Kind, JsonAllocator&) {
+    return rapidjson::Value(number);
+}
 
-template <typename R>
-struct FieldWriter {
-    const Field<R>& row;
-    const R& record;
-    rapidjson::Value& object;
-    JsonAllocator& allocator;
+template <typename T>
+bool Written(const T&, field::Written) {
+    return true;
+}
+inline bool Written(const std::string& text, field::Written written) {
+    return written == field::Always || !text.empty();
+}
 
-    void add(rapidjson::Value value) const {
-        object.AddMember(rapidjson::StringRef(row.json), value, allocator);
-    }
-    void text(const std::string& value) const {
-        add(rapidjson::Value(value.data(), static_cast<rapidjson::SizeType>(value.size()),
-                             allocator));
-    }
-    void integer(int32_t value) const {
-        add(row.kind == field::Unsigned ? rapidjson::Value(static_cast<uint32_t>(value))
-                                        : rapidjson::Value(value));
-    }
+template <auto Member>
+void ReadMember(const tinyxml2::XMLElement& element,
+                const Field<typename MemberOf<decltype(Member)>::Record>& row,
+                typename MemberOf<decltype(Member)>::Record& record, const Where& where) {
+    ReadValue(AttributeText(element, row.xml, row.presence, where), row.presence, row.xml, where,
+              record.*Member);
+}
 
-    void operator()(std::string R::*m) const {
-        if (row.written == field::Always || !(record.*m).empty()) text(record.*m);
+template <auto Member>
+void WriteMember(const Field<typename MemberOf<decltype(Member)>::Record>& row,
+                 const typename MemberOf<decltype(Member)>::Record& record,
+                 rapidjson::Value& object, JsonAllocator& allocator) {
+    const auto& value = record.*Member;
+    if constexpr (IsOptional<std::decay_t<decltype(value)>>::value) {
+        if (value) AddMember(row.json, JsonValue(*value, row.kind, allocator), object, allocator);
+    } else if (Written(value, row.written)) {
+        AddMember(row.json, JsonValue(value, row.kind, allocator), object, allocator);
     }
-    void operator()(std::optional<std::string> R::*m) const {
-        if (record.*m) text(*(record.*m));
+}
+
+template <auto Member, auto Read>
+void ReadPartMember(const tinyxml2::XMLElement& element,
+                    const Field<typename MemberOf<decltype(Member)>::Record>& row,
+                    typename MemberOf<decltype(Member)>::Record& record, const Where&) {
+    if (const tinyxml2::XMLElement* child = UsablePart(element, row.xml)) {
+        record.*Member = Read(*child);
     }
-    void operator()(int32_t R::*m) const { integer(record.*m); }
-    void operator()(std::optional<int32_t> R::*m) const {
-        if (record.*m) integer(*(record.*m));
+}
+
+template <auto Member, auto Write>
+void WritePartMember(const Field<typename MemberOf<decltype(Member)>::Record>& row,
+                     const typename MemberOf<decltype(Member)>::Record& record,
+                     rapidjson::Value& object, JsonAllocator& allocator) {
+    if (const auto& part = record.*Member) {
+        AddMember(row.json, Write(*part, allocator), object, allocator);
     }
-    void operator()(double R::*m) const { add(rapidjson::Value(record.*m)); }
-    void operator()(std::optional<double> R::*m) const {
-        if (record.*m) add(rapidjson::Value(*(record.*m)));
-    }
-    void operator()(const PartHooks<R>& part) const {
-        if (!part.present(record)) return;
-        rapidjson::Value value;
-        part.write(record, value, allocator);
-        add(std::move(value));
-    }
-};
+}
 
 }  // namespace detail
+
+// A row for a member holding text or a number.
+template <auto Member>
+constexpr Field<typename detail::MemberOf<decltype(Member)>::Record> Row(const char* xml,
+                                                                         const char* json,
+                                                                         field::Presence presence,
+                                                                         field::Kind kind,
+                                                                         field::Written written) {
+    return {xml,
+            json,
+            presence,
+            kind,
+            written,
+            &detail::ReadMember<Member>,
+            &detail::WriteMember<Member>};
+}
+
+// A row for a nested record held as std::optional<P>: read from its usable
+// child element by Read (P from an element), written as the object Write
+// makes (P and an allocator to a value), only when present.
+template <auto Member, auto Read, auto Write>
+constexpr Field<typename detail::MemberOf<decltype(Member)>::Record> PartRow(const char* xml,
+                                                                             const char* json) {
+    return {xml,
+            json,
+            field::IfAttribute,
+            field::Object,
+            field::WhenPresent,
+            &detail::ReadPartMember<Member, Read>,
+            &detail::WritePartMember<Member, Write>};
+}
 
 // Reads the rows in table order from the element's attributes (and usable
 // part children) into the record.
 template <typename R, std::size_t N>
 void ReadFields(const tinyxml2::XMLElement& element, const Field<R> (&table)[N], R& record,
                 const Where& where) {
-    for (const Field<R>& row : table) {
-        std::visit(detail::FieldReader<R>{element, row, record, where}, row.member);
-    }
+    for (const Field<R>& row : table) row.read(element, row, record, where);
 }
 
 // Adds the rows' members to a JSON object in table order.
 template <typename R, std::size_t N>
 void WriteFields(const R& record, const Field<R> (&table)[N], rapidjson::Value& object,
                  JsonAllocator& allocator) {
-    for (const Field<R>& row : table) {
-        std::visit(detail::FieldWriter<R>{row, record, object, allocator}, row.member);
-    }
-}
-
-// A row for a nested record held as std::optional<P> in R, with P's own reader
-// of its element and writer of its object.
-template <auto Member, auto Read, auto Write>
-Field<typename detail::OptionalMember<decltype(Member)>::Record> PartField(const char* xml,
-                                                                           const char* json) {
-    using R = typename detail::OptionalMember<decltype(Member)>::Record;
-    PartHooks<R> hooks{
-        [](const tinyxml2::XMLElement& child, R& record) { record.*Member = Read(child); },
-        [](const R& record, rapidjson::Value& value, JsonAllocator& allocator) {
-            value = Write(*(record.*Member), allocator);
-        },
-        [](const R& record) { return (record.*Member).has_value(); }};
-    return {xml, json, hooks, field::IfAttribute, field::Object, field::WhenPresent};
+    for (const Field<R>& row : table) row.write(row, record, object, allocator);
 }
 
 }  // namespace zarvik

@@ -8,27 +8,27 @@ using namespace field;
 
 // The companion's keys drop the point of the GS1 names.
 const Field<GoodCodeData> kGoodCodeFields[] = {
-    {"NotIdentified", "NotIdentified", &GoodCodeData::NotIdentified, Plain, Text, NonEmpty},
-    {"EAN8", "EAN8", &GoodCodeData::EAN8, Plain, Text, NonEmpty},
-    {"EAN13", "EAN13", &GoodCodeData::EAN13, Plain, Text, NonEmpty},
-    {"ITF14", "ITF14", &GoodCodeData::ITF14, Plain, Text, NonEmpty},
-    {"GS1.0", "GS10", &GoodCodeData::GS10, Plain, Text, NonEmpty},
-    {"GS1.M", "GS1M", &GoodCodeData::GS1M, Plain, Text, NonEmpty},
-    {"KMK", "KMK", &GoodCodeData::KMK, Plain, Text, NonEmpty},
-    {"MI", "MI", &GoodCodeData::MI, Plain, Text, NonEmpty},
-    {"EGAIS20", "EGAIS20", &GoodCodeData::EGAIS20, Plain, Text, NonEmpty},
-    {"EGAIS30", "EGAIS30", &GoodCodeData::EGAIS30, Plain, Text, NonEmpty},
-    {"F1", "F1", &GoodCodeData::F1, Plain, Text, NonEmpty},
-    {"F2", "F2", &GoodCodeData::F2, Plain, Text, NonEmpty},
-    {"F3", "F3", &GoodCodeData::F3, Plain, Text, NonEmpty},
-    {"F4", "F4", &GoodCodeData::F4, Plain, Text, NonEmpty},
-    {"F5", "F5", &GoodCodeData::F5, Plain, Text, NonEmpty},
-    {"F6", "F6", &GoodCodeData::F6, Plain, Text, NonEmpty},
+    Row<&GoodCodeData::NotIdentified>("NotIdentified", "NotIdentified", Plain, Text, NonEmpty),
+    Row<&GoodCodeData::EAN8>("EAN8", "EAN8", Plain, Text, NonEmpty),
+    Row<&GoodCodeData::EAN13>("EAN13", "EAN13", Plain, Text, NonEmpty),
+    Row<&GoodCodeData::ITF14>("ITF14", "ITF14", Plain, Text, NonEmpty),
+    Row<&GoodCodeData::GS10>("GS1.0", "GS10", Plain, Text, NonEmpty),
+    Row<&GoodCodeData::GS1M>("GS1.M", "GS1M", Plain, Text, NonEmpty),
+    Row<&GoodCodeData::KMK>("KMK", "KMK", Plain, Text, NonEmpty),
+    Row<&GoodCodeData::MI>("MI", "MI", Plain, Text, NonEmpty),
+    Row<&GoodCodeData::EGAIS20>("EGAIS20", "EGAIS20", Plain, Text, NonEmpty),
+    Row<&GoodCodeData::EGAIS30>("EGAIS30", "EGAIS30", Plain, Text, NonEmpty),
+    Row<&GoodCodeData::F1>("F1", "F1", Plain, Text, NonEmpty),
+    Row<&GoodCodeData::F2>("F2", "F2", Plain, Text, NonEmpty),
+    Row<&GoodCodeData::F3>("F3", "F3", Plain, Text, NonEmpty),
+    Row<&GoodCodeData::F4>("F4", "F4", Plain, Text, NonEmpty),
+    Row<&GoodCodeData::F5>("F5", "F5", Plain, Text, NonEmpty),
+    Row<&GoodCodeData::F6>("F6", "F6", Plain, Text, NonEmpty),
 };
 
 const Field<FractionalQuantity> kFractionalQuantityFields[] = {
-    {"Numerator", "Numerator", &FractionalQuantity::Numerator, Plain, Integer, Always},
-    {"Denominator", "Denominator", &FractionalQuantity::Denominator, Plain, Integer, Always},
+    Row<&FractionalQuantity::Numerator>("Numerator", "Numerator", Plain, Integer, Always),
+    Row<&FractionalQuantity::Denominator>("Denominator", "Denominator", Plain, Integer, Always),
 };
 
 }  // namespace

@@ -12,7 +12,7 @@
 //                        FractionalQuantityToJson(*quantity, allocator), allocator);
 //   }
 //
-// or, inside a field table, a row made with PartField<&Record::Member,
+// or, inside a field table, a row made with PartRow<&Record::Member,
 // ReadFractionalQuantity, FractionalQuantityToJson>(xml, json).
 #pragma once
 
