@@ -1,0 +1,187 @@
+// The driver's own cost next to the loopback floor. Every operation is called
+// through the exported interface of the built component against a companion
+// on loopback that answers at once; its floor is the same number of bare
+// connect-send-receive-close round trips carrying the very bytes the driver
+// sent. See docs/performance.md for how to run it and what it found.
+#include <benchmark/benchmark.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <cstring>
+#include <deque>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "driver_session.h"
+#include "peak_memory.h"
+#include "round_trip.h"
+#include "summary_reporter.h"
+#include "workload.h"
+
+namespace zarvik::bench {
+
+namespace {
+
+constexpr int kReceiptSizes[] = {1, 10, 100, 1000, 10000};
+constexpr int kLargestReceipt = 10000;
+const char* const kPeakMemoryFlag = "--peak_memory_positions=";
+
+struct Operation {
+    Operation(DriverSession& session, const std::string& method,
+              const std::vector<host::Param>& params)
+        : call(session, method, params) {}
+
+    PreparedCall call;
+    std::vector<std::string> requests;  // what the driver sent, in order
+    int positions = 0;
+};
+
+std::vector<host::Param> ReceiptParams(const std::string& package) {
+    return {host::Param::Str("KKT-1"), host::Param::Bool(false), host::Param::Str(package),
+            host::Param::Empty()};
+}
+
+std::vector<host::Param> InAndOut(const std::string& input) {
+    return {host::Param::Str("KKT-1"), host::Param::Str(input), host::Param::Empty()};
+}
+
+// Calls the operation once while the companion keeps what it receives.
+void Capture(DriverSession& session, Operation& operation,
+             const std::vector<std::string>& methods) {
+    session.companion().capture(true);
+    const bool done = operation.call();
+    session.companion().capture(false);
+    if (!done) {
+        const auto& errors = session.component().connection.errors;
+        throw std::runtime_error(
+            "the driver's call failed before measuring: " +
+            (errors.empty() ? std::string("no error reported") : errors.back().description));
+    }
+    for (const std::string& method : methods) {
+        operation.requests.push_back(session.companion().captured(method));
+        if (operation.requests.back().empty()) {
+            throw std::runtime_error("the driver sent no " + method);
+        }
+    }
+}
+
+// Wall time: the driver waits on the companion, which runs on another thread.
+// The minimum of the repetitions is the figure least disturbed by whatever
+// else the machine is doing.
+void Measured(benchmark::internal::Benchmark* benchmark) {
+    benchmark->UseRealTime()->Unit(benchmark::kMicrosecond);
+    benchmark->ComputeStatistics("min", [](const std::vector<double>& values) {
+        return *std::min_element(values.begin(), values.end());
+    });
+}
+
+class Suite {
+  public:
+    explicit Suite(DriverSession& session) : session_(session) {}
+
+    void add(const std::string& name, std::unique_ptr<Operation> operation,
+             const std::vector<std::string>& methods) {
+        Capture(session_, *operation, methods);
+        Operation* op = operations_.emplace_back(std::move(operation)).get();
+        DriverSession* session = &session_;
+        benchmark::RegisterBenchmark(name.c_str(), [op, session](benchmark::State& state) {
+            session->truncateLog();
+            for (auto _ : state) {
+                if (!op->call()) {
+                    state.SkipWithError("the driver's call failed");
+                    break;
+                }
+            }
+            if (op->positions > 0) {
+                state.counters["per_position"] = benchmark::Counter(
+                    op->positions,
+                    benchmark::Counter::kIsIterationInvariantRate | benchmark::Counter::kInvert);
+            }
+        })->Apply(Measured);
+
+        const uint16_t port = session_.companion().port();
+        const std::string floor = "Floor/" + name;
+        benchmark::RegisterBenchmark(floor.c_str(), [op, port](benchmark::State& state) {
+            for (auto _ : state) {
+                for (const std::string& request : op->requests) {
+                    if (!BareRoundTrip(port, request)) {
+                        state.SkipWithError("a bare round trip failed");
+                        return;
+                    }
+                }
+            }
+        })->Apply(Measured);
+        comparisons_.push_back({name, floor, op->positions});
+    }
+
+    std::vector<Comparison> comparisons() const { return comparisons_; }
+
+  private:
+    DriverSession& session_;
+    std::deque<std::unique_ptr<Operation>> operations_;
+    std::vector<Comparison> comparisons_;
+};
+
+// Our one flag; the rest belong to the benchmark library.
+int TakePeakMemoryFlag(int& argc, char** argv) {
+    int positions = kLargestReceipt;
+    int kept = 1;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strncmp(argv[i], kPeakMemoryFlag, std::strlen(kPeakMemoryFlag)) == 0) {
+            positions = std::atoi(argv[i] + std::strlen(kPeakMemoryFlag));
+        } else {
+            argv[kept++] = argv[i];
+        }
+    }
+    argc = kept;
+    return positions;
+}
+
+int Run(int argc, char** argv) {
+    if (argc == 3 && std::strcmp(argv[1], ChildFlag()) == 0) {
+        return RunPeakMemoryChild(std::atoi(argv[2]));
+    }
+    const int peakPositions = TakePeakMemoryFlag(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+
+    DriverSession session;
+    AnswerLikeTheCompanion(session.companion());
+    Suite suite(session);
+    for (const int positions : kReceiptSizes) {
+        auto operation = std::make_unique<Operation>(session, "ProcessCheck",
+                                                     ReceiptParams(ReceiptPackage(positions)));
+        operation->positions = positions;
+        suite.add("ProcessCheck/positions:" + std::to_string(positions), std::move(operation),
+                  {"ProcessCheck", "GetDocumentOutputParametersAdditionals"});
+    }
+    suite.add("OpenShift",
+              std::make_unique<Operation>(session, "OpenShift", InAndOut(OpenShiftInput())),
+              {"OpenShift", "GetOutputParametersAdditionalsStateInfo"});
+    suite.add("RequestKM",
+              std::make_unique<Operation>(session, "RequestKM", InAndOut(RequestKMInput())),
+              {"RequestKM"});
+
+    SummaryReporter reporter(suite.comparisons());
+    if (peakPositions > 0) {
+        reporter.peakMemoryPositions = peakPositions;
+        reporter.peakMemory = MeasurePeakMemory(peakPositions);
+    }
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
+
+}  // namespace
+
+}  // namespace zarvik::bench
+
+int main(int argc, char** argv) {
+    try {
+        return zarvik::bench::Run(argc, argv);
+    } catch (const std::exception& error) {
+        std::fprintf(stderr, "zarvik_bench: %s\n", error.what());
+        return 1;
+    }
+}

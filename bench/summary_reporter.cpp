@@ -1,0 +1,118 @@
+#include "summary_reporter.h"
+
+#include <algorithm>
+#include <cstdio>
+
+namespace zarvik::bench {
+
+namespace {
+
+// The receipt sizes between which the cost per position has to stay flat.
+constexpr int kFlatFrom = 100;
+constexpr double kFlatTolerance = 1.25;
+constexpr double kMaxRatioAt100 = 3.0;
+constexpr double kMaxMemoryFactor = 20.0;
+
+double Median(std::vector<double> values) {
+    std::sort(values.begin(), values.end());
+    const size_t middle = values.size() / 2;
+    return values.size() % 2 == 1 ? values[middle] : (values[middle - 1] + values[middle]) / 2;
+}
+
+const char* Verdict(bool good) { return good ? "yes" : "NO"; }
+
+}  // namespace
+
+void SummaryReporter::ReportRuns(const std::vector<Run>& runs) {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+        if (run.error_occurred) continue;
+        const double seconds =
+            run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+        const std::string& name = run.run_name.function_name;
+        if (run.run_type == Run::RT_Iteration) {
+            seconds_[name].push_back(seconds);
+        } else if (run.aggregate_name == "median") {
+            medians_[name] = seconds;
+        } else if (run.aggregate_name == "min") {
+            minima_[name] = seconds;
+        }
+    }
+}
+
+std::optional<SummaryReporter::Times> SummaryReporter::timesOf(const std::string& name) const {
+    // Only the aggregates arrive when the report is limited to them.
+    const auto median = medians_.find(name);
+    const auto minimum = minima_.find(name);
+    if (median != medians_.end() && minimum != minima_.end()) {
+        return Times{median->second, minimum->second};
+    }
+    const auto found = seconds_.find(name);
+    if (found == seconds_.end() || found->second.empty()) return std::nullopt;
+    const auto& values = found->second;
+    return Times{Median(values), *std::min_element(values.begin(), values.end())};
+}
+
+void SummaryReporter::Finalize() {
+    ConsoleReporter::Finalize();
+    std::FILE* out = stdout;
+    std::fprintf(out,
+                 "\nDriver next to the floor (median of %s; ratio of minima in brackets)\n"
+                 "%-28s %12s %12s %14s %14s %16s\n",
+                 "the repetitions", "operation", "driver us", "floor us", "ratio", "own cost us",
+                 "per position us");
+    std::map<int, double> perPosition;
+    std::optional<double> ratioAt100;
+    for (const Comparison& comparison : comparisons_) {
+        const auto driver = timesOf(comparison.driver);
+        const auto floor = timesOf(comparison.floor);
+        if (!driver || !floor) continue;
+        const double ratio = driver->median / floor->median;
+        const double minRatio = driver->minimum / floor->minimum;
+        char ratios[32];
+        std::snprintf(ratios, sizeof ratios, "%.2f (%.2f)", ratio, minRatio);
+        std::fprintf(out, "%-28s %12.1f %12.1f %14s %14.1f", comparison.driver.c_str(),
+                     driver->median * 1e6, floor->median * 1e6, ratios,
+                     (driver->median - floor->median) * 1e6);
+        if (comparison.positions > 0) {
+            const double each = driver->median / comparison.positions;
+            perPosition[comparison.positions] = each;
+            std::fprintf(out, " %16.2f", each * 1e6);
+            if (comparison.positions == 100) ratioAt100 = ratio;
+        }
+        std::fprintf(out, "\n");
+    }
+
+    std::fprintf(out, "\n");
+    if (ratioAt100) {
+        std::fprintf(out, "ProcessCheck of 100 positions within %.0fx its two round trips: %s\n",
+                     kMaxRatioAt100, Verdict(*ratioAt100 <= kMaxRatioAt100));
+    }
+    std::vector<double> flat;
+    for (const auto& [positions, each] : perPosition) {
+        if (positions >= kFlatFrom) flat.push_back(each);
+    }
+    if (flat.size() >= 2) {
+        const double spread = *std::max_element(flat.begin(), flat.end()) /
+                              *std::min_element(flat.begin(), flat.end());
+        std::fprintf(
+            out, "Time per position from %d positions up varies by %.0f%% (at most %.0f%%): %s\n",
+            kFlatFrom, (spread - 1) * 100, (kFlatTolerance - 1) * 100,
+            Verdict(spread <= kFlatTolerance));
+    }
+    if (peakMemory) {
+        const double factor = static_cast<double>(peakMemory->peakBytes) /
+                              static_cast<double>(peakMemory->packageBytes);
+        std::fprintf(out,
+                     "Peak memory of ProcessCheck with %d positions: %.1f MiB for a package of "
+                     "%.1f MiB, %.1fx (under %.0fx): %s\n",
+                     peakMemoryPositions, peakMemory->peakBytes / 1048576.0,
+                     peakMemory->packageBytes / 1048576.0, factor, kMaxMemoryFactor,
+                     Verdict(factor < kMaxMemoryFactor));
+    } else if (peakMemoryPositions > 0) {
+        std::fprintf(out, "Peak memory: the measuring process failed\n");
+    }
+    std::fflush(out);
+}
+
+}  // namespace zarvik::bench

@@ -1,0 +1,47 @@
+// The console report plus, at the end, what the issue asks of the driver:
+// each operation next to the bare round trips it makes, as a ratio, the time
+// per receipt position, and whether the receipt's cost stays linear.
+#pragma once
+
+#include <benchmark/benchmark.h>
+
+#include <map>
+#include <optional>
+#include <string>
+#include <vector>
+
+#include "peak_memory.h"
+
+namespace zarvik::bench {
+
+struct Comparison {
+    std::string driver;  // benchmark name of the driver's call
+    std::string floor;   // benchmark name of its bare round trips
+    int positions = 0;   // 0: not a receipt
+};
+
+class SummaryReporter : public benchmark::ConsoleReporter {
+  public:
+    explicit SummaryReporter(std::vector<Comparison> comparisons)
+        : comparisons_(std::move(comparisons)) {}
+
+    void ReportRuns(const std::vector<Run>& runs) override;
+    void Finalize() override;
+
+    std::optional<PeakMemory> peakMemory;
+    int peakMemoryPositions = 0;
+
+  private:
+    struct Times {
+        double median = 0;  // seconds per call
+        double minimum = 0;
+    };
+    std::optional<Times> timesOf(const std::string& name) const;
+
+    std::vector<Comparison> comparisons_;
+    std::map<std::string, std::vector<double>> seconds_;  // one per repetition
+    std::map<std::string, double> medians_;
+    std::map<std::string, double> minima_;
+};
+
+}  // namespace zarvik::bench

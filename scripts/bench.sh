@@ -1,0 +1,19 @@
+#!/usr/bin/env bash
+# Builds the component and the benchmark in Release (build/bench) and runs it:
+# every measured operation next to the same number of bare loopback round
+# trips, then the summary of ratios, time per position and peak memory.
+#   scripts/bench.sh                              # 5 repetitions
+#   scripts/bench.sh --benchmark_filter=OpenShift # any Google Benchmark flag
+#   REPETITIONS=10 scripts/bench.sh
+# Needs cmake, a C++17 compiler, tinyxml2, RapidJSON and Google Benchmark
+# (Debian: libbenchmark-dev).
+set -euo pipefail
+cd "$(dirname "$0")/.."
+BUILD=build/bench
+cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DZARVIK_BUILD_BENCH=ON \
+    -DZARVIK_BUILD_TESTS=OFF -DZARVIK_BUILD_TOOLS=OFF >/dev/null
+cmake --build "$BUILD" -j "${JOBS:-2}" --target zarvik_bench
+echo "load before the run: $(uptime)"
+"$BUILD/bench/zarvik_bench" --benchmark_repetitions="${REPETITIONS:-5}" \
+    --benchmark_display_aggregates_only=true "$@"
+echo "load after the run: $(uptime)"
