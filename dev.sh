@@ -30,6 +30,7 @@ LINUX_PACKAGES=(build-essential cmake libtinyxml2-dev rapidjson-dev libgtest-dev
 
 build_linux() {
     need_packages "${LINUX_PACKAGES[@]}"
+    if declare -F build_linux_deps >/dev/null; then build_linux_deps; fi
     log "building for Linux"
     cmake --preset linux >/dev/null
     cmake --build --preset linux -j "$JOBS"

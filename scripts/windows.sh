@@ -82,6 +82,14 @@ build_static_tinyxml2() {
     touch "$prefix/.tinyxml2-built"
 }
 
+# The Linux shared object carries tinyxml2 inside (Debian ships only the
+# shared library), so that it needs nothing on the till beyond libc, libm and
+# the loader. The linux preset looks in this prefix before the system.
+build_linux_deps() {
+    need_packages dpkg-dev
+    build_static_tinyxml2 "$DEPS_DIR/linux-prefix" "$DEPS_DIR/build/tinyxml2-linux"
+}
+
 build_mingw_deps() {
     local toolchain=$ROOT/cmake/mingw-w64-x86_64.cmake
     build_static_tinyxml2 "$MINGW_PREFIX" "$DEPS_DIR/build/tinyxml2-mingw" \
