@@ -21,8 +21,18 @@ inline const rapidjson::Value* FindMember(const rapidjson::Value& object, const 
 
 inline std::optional<int32_t> OptionalInt(const rapidjson::Value& object, const char* key) {
     const rapidjson::Value* value = FindMember(object, key);
-    if (value == nullptr || !value->IsNumber()) return std::nullopt;
-    return KassaAppClient::asInt(*value);
+    if (value == nullptr || !value->IsInt()) return std::nullopt;
+    return value->GetInt();
+}
+
+// The unsigned numbers of the marking answers: a companion may send them
+// signed (-1) or unsigned (4294967295); both mean the same 32 bits.
+inline std::optional<uint32_t> OptionalCode(const rapidjson::Value& object, const char* key) {
+    const rapidjson::Value* value = FindMember(object, key);
+    if (value == nullptr) return std::nullopt;
+    if (value->IsUint()) return value->GetUint();
+    if (value->IsInt()) return static_cast<uint32_t>(value->GetInt());
+    return std::nullopt;
 }
 
 // Copied as received: answers are UTF-8 like all driver text.

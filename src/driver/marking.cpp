@@ -15,6 +15,11 @@ namespace {
 
 using Client = KassaAppClient;
 
+uint32_t ReadCode(const rapidjson::Value& object, const char* key) {
+    if (auto code = OptionalCode(object, key)) return *code;
+    return static_cast<uint32_t>(Client::readInt(object, key));  // names the key
+}
+
 JsonRpcParam JsonTextParam(const rapidjson::Value& object) {
     return JsonRpcParam::String(WriteCompactJson(object));
 }
@@ -50,11 +55,9 @@ ProcessingKMResult GetProcessingKMResult(KassaAppClient& client, int32_t& reques
     const rapidjson::Value& processing = Client::member(out.result, "ProcessingKMResult");
     ProcessingKMResult result;
     result.Result = Client::readBool(processing, "Result");
-    result.ResultCode = static_cast<uint32_t>(Client::readInt(processing, "ResultCode"));
-    result.HandleCode = static_cast<uint32_t>(Client::readInt(processing, "HandleCode"));
-    if (auto info = OptionalInt(processing, "StatusInfo")) {
-        result.StatusInfo = static_cast<uint32_t>(*info);
-    }
+    result.ResultCode = ReadCode(processing, "ResultCode");
+    result.HandleCode = ReadCode(processing, "HandleCode");
+    result.StatusInfo = OptionalCode(processing, "StatusInfo");
     // The platform matches the result to its request by this GUID.
     if (auto guid = OptionalString(processing, "GUID")) result.GUID = *guid;
     return result;
