@@ -1,0 +1,125 @@
+// The companion application's answer as it comes off the socket, in any
+// pieces: the incremental reader, the JSON-RPC client, the app call frame and
+// the typed readers of its result. However the bytes are split, the outcome
+// is the one of the whole answer whenever nothing but blanks follows the
+// answer's value (bytes after it may legitimately be read or not).
+#include <fuzzer/FuzzedDataProvider.h>
+#include <rapidjson/document.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <string>
+
+#include "applink/answer_framer.h"
+#include "applink/kassa_app_client.h"
+#include "fake_wire.h"
+#include "fuzz_support.h"
+#include "log/exchange_log.h"
+
+using namespace zarvik;
+using fuzz::Expect;
+
+namespace {
+
+struct Outcome {
+    int code = 0;  // 0: a result
+    std::string message;
+    std::string result;
+    bool operator==(const Outcome& other) const {
+        return code == other.code && message == other.message && result == other.result;
+    }
+};
+
+// Every reader on a member: a value, or code 6 for a missing or mistyped one.
+void ReadEverything(const rapidjson::Value& result, const char* key) {
+    const auto tolerate = [](auto read) {
+        try {
+            read();
+        } catch (const ZarvikKassaErrorException& error) {
+            Expect(error.code == DriverErrorCode::MissingParameterError,
+                   "a result reader failed with another code than 6");
+        }
+    };
+    tolerate([&] { KassaAppClient::require(result, key); });
+    tolerate([&] { KassaAppClient::readString(result, key); });
+    tolerate([&] { KassaAppClient::readBool(result, key); });
+    tolerate([&] { KassaAppClient::readInt(result, key); });
+    tolerate([&] { KassaAppClient::readDouble(result, key); });
+    const rapidjson::Value& member = KassaAppClient::member(result, key);
+    KassaAppClient::asInt(member);
+    KassaAppClient::asDouble(member);
+}
+
+Outcome Exchange(fuzz::ScriptedAnswer answer) {
+    fuzz::FakeWire::Reset();
+    fuzz::FakeWire::Queue(std::move(answer));
+    ExchangeLog log("/dev/null");
+    KassaAppClient client(log);
+    client.settings().ServerHost = "127.0.0.1";
+    client.settings().PosId = "POS-1";
+    Outcome outcome;
+    try {
+        JsonRpcResult out;
+        client.invoke("GetDataKKT", {}, out);
+        if (out.result.IsObject()) {
+            for (const auto& member : out.result.GetObject()) {
+                ReadEverything(out.result, member.name.GetString());
+            }
+        }
+        for (const char* key : {"SessionNumber", "Fiscal", "KKTNumber", "CashBalance", ""}) {
+            ReadEverything(out.result, key);
+        }
+        outcome.result = WriteCompactJson(out.result);
+    } catch (const ZarvikKassaErrorException& error) {
+        outcome.code = static_cast<int>(error.code);
+        outcome.message = error.message;
+        Expect(outcome.code >= 1 && outcome.code <= 5, "the exchange failed with a code above 5");
+        Expect(!error.message.empty() || error.code == DriverErrorCode::ResponseContainError,
+               "the exchange failed without a message");
+    }
+    const auto& sent = fuzz::FakeWire::Sent();
+    Expect(sent.size() == 1, "one call made other than one connection");
+    Expect(!sent[0].empty() && sent[0].back() == '\n', "the request line is not whole");
+    return outcome;
+}
+
+bool Blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
+
+// True when the answer's value ends where only blanks follow, or never ends:
+// then every split must read the same bytes that matter.
+bool SplitCannotMatter(const std::string& bytes) {
+    AnswerFramer framer;
+    size_t end = 0;
+    while (end < bytes.size() && framer.feed(&bytes[end], 1) == AnswerFramer::State::Incomplete) {
+        ++end;
+    }
+    if (end == bytes.size()) return true;
+    if (framer.state() == AnswerFramer::State::TooDeep) return true;
+    for (size_t i = end + 1; i < bytes.size(); ++i) {
+        if (!Blank(bytes[i])) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzedDataProvider input(data, size);
+    fuzz::ScriptedAnswer split;
+    split.failAfter = input.ConsumeBool();
+    const size_t pieces = input.ConsumeIntegralInRange<size_t>(0, 24);
+    for (size_t i = 0; i < pieces; ++i) {
+        split.pieces.push_back(input.ConsumeIntegralInRange<size_t>(1, 64));
+    }
+    split.bytes = input.ConsumeRemainingBytesAsString();
+
+    fuzz::ScriptedAnswer whole;
+    whole.bytes = split.bytes;
+    whole.failAfter = split.failAfter;
+    const Outcome asWhole = Exchange(whole);
+    const Outcome asSplit = Exchange(split);
+    if (SplitCannotMatter(split.bytes)) {
+        Expect(asWhole == asSplit, "the split of the answer changed the outcome");
+    }
+    return 0;
+}

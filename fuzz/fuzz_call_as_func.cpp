@@ -1,0 +1,251 @@
+// CallAsFunc of the real component object, as a careless or hostile platform
+// might call it: any method index, any parameter count, any tVariant type
+// and content (null string pointers, lengths that lie, numbers in string
+// slots), with the companion's answers made of anything too. Whatever
+// arrives, the call returns, every string handed to the platform is whole,
+// and a false verdict always comes with an error report.
+#include <fuzzer/FuzzedDataProvider.h>
+
+#include <cstddef>
+#include <cstdint>
+#include <cstdlib>
+#include <cstring>
+#include <memory>
+#include <set>
+#include <string>
+#include <vector>
+
+#include "component/component.h"
+#include "component/text.h"
+#include "fake_wire.h"
+#include "fuzz_support.h"
+
+using namespace zarvik;
+using fuzz::Expect;
+
+namespace {
+
+class Memory : public IMemoryManager {
+  public:
+    bool AllocMemory(void** block, unsigned long size) override {
+        if (refuse) return false;
+        *block = std::malloc(size == 0 ? 1 : size);
+        blocks.insert(*block);
+        return *block != nullptr;
+    }
+    void FreeMemory(void** block) override {
+        blocks.erase(*block);
+        std::free(*block);
+        *block = nullptr;
+    }
+    ~Memory() override {
+        for (void* block : blocks) std::free(block);
+    }
+    bool refuse = false;
+    std::set<void*> blocks;
+};
+
+class Connection : public IAddInDefBase {
+  public:
+    bool AddError(unsigned short, const WCHAR_T* source, const WCHAR_T* descr, long) override {
+        // Both texts must be whole, zero-terminated strings.
+        Expect(source != nullptr && descr != nullptr, "an error report without text");
+        Expect(!FromPlatformText(descr).empty(), "an error report with an empty description");
+        FromPlatformText(source);
+        ++errors;
+        return true;
+    }
+    bool Read(WCHAR_T*, tVariant*, long*, WCHAR_T**) override { return false; }
+    bool Write(WCHAR_T*, tVariant*) override { return false; }
+    bool RegisterProfileAs(WCHAR_T*) override { return false; }
+    bool SetEventBufferDepth(long) override { return false; }
+    long GetEventBufferDepth() override { return 0; }
+    bool ExternalEvent(WCHAR_T*, WCHAR_T*, WCHAR_T*) override { return false; }
+    void CleanEventBuffer() override {}
+    bool SetStatusLine(WCHAR_T*) override { return false; }
+    void ResetStatusLine() override {}
+    int errors = 0;
+};
+
+// Documents the driver reads, so that the fuzzer reaches past input checks.
+const char* const kDocuments[] = {
+    R"(<InputParameters><Parameters CashierName="Иванов И.И." CashierINN="7701234567"/></InputParameters>)",
+    R"(<CheckPackage><Parameters CashierName="Петрова" OperationType="1" TaxationSystem="0"/><Positions><FiscalString Name="Хлеб" Quantity="1" PriceWithDiscount="45.9" AmountWithDiscount="45.9" VATRate="10" VATAmount="4.17"/></Positions><Payments Cash="50"/></CheckPackage>)",
+    R"(<RequestKM GUID="5a1c" MarkingCode="MDEwNDYwNzQy" PlannedStatus="1" Quantity="1"/>)",
+    R"(<Document><Positions><TextString Text="Спасибо"/><Barcode Type="QR" ValueBase64="MTIz"/></Positions></Document>)",
+    "ServerHost",
+    "ServerPort",
+    "PosId",
+    "127.0.0.1",
+};
+
+// The texts the platform's strings point at; they outlive the call.
+struct Texts {
+    std::vector<std::unique_ptr<std::u16string>> wide;
+    std::vector<std::unique_ptr<std::string>> narrow;
+};
+
+void FillText(FuzzedDataProvider& input, tVariant& value, Texts& texts) {
+    std::u16string text;
+    switch (input.ConsumeIntegralInRange<int>(0, 3)) {
+        case 0:
+            value.pwstrVal = nullptr;
+            value.wstrLen = input.ConsumeIntegral<uint32_t>();
+            return;
+        case 1: {
+            const std::string bytes = input.ConsumeRandomLengthString(512);
+            for (size_t i = 0; i + 1 < bytes.size(); i += 2) {
+                text += static_cast<char16_t>(static_cast<uint8_t>(bytes[i]) |
+                                              static_cast<uint8_t>(bytes[i + 1]) << 8);
+            }
+            break;
+        }
+        case 2:
+            text = Utf8ToUtf16(input.ConsumeRandomLengthString(512));
+            break;
+        default:
+            text = Utf8ToUtf16(input.PickValueInArray(kDocuments));
+            break;
+    }
+    texts.wide.push_back(std::make_unique<std::u16string>(text));
+    value.pwstrVal = reinterpret_cast<WCHAR_T*>(texts.wide.back()->data());
+    // The platform's text ends at its zero; its length may say anything.
+    value.wstrLen = input.ConsumeBool() ? static_cast<uint32_t>(text.size())
+                                        : input.ConsumeIntegral<uint32_t>();
+}
+
+void FillValue(FuzzedDataProvider& input, tVariant& value, Texts& texts) {
+    std::memset(&value, 0, sizeof value);
+    value.vt = input.ConsumeBool() ? VTYPE_PWSTR
+                                   : static_cast<TYPEVAR>(input.ConsumeIntegralInRange<int>(0, 30));
+    value.cbElements = input.ConsumeIntegral<uint32_t>();
+    switch (value.vt) {
+        case VTYPE_PWSTR:
+            FillText(input, value, texts);
+            break;
+        case VTYPE_PSTR:
+            texts.narrow.push_back(
+                std::make_unique<std::string>(input.ConsumeRandomLengthString(64)));
+            value.pstrVal = input.ConsumeBool() ? texts.narrow.back()->data() : nullptr;
+            value.strLen = input.ConsumeIntegral<uint32_t>();
+            break;
+        case VTYPE_INTERFACE:
+        case VTYPE_VARIANT:
+        case VTYPE_BLOB:
+        case VTYPE_CLSID:
+            break;  // pointers the component has no business following
+        default: {
+            // Any bits in the number slots: NaN, infinities, huge values.
+            const std::string bits = input.ConsumeBytesAsString(sizeof(double));
+            std::memcpy(&value.dblVal, bits.data(), bits.size());
+            break;
+        }
+    }
+}
+
+// Everything the component handed over must be a whole string in platform memory.
+void CheckOut(const tVariant& value, const Memory& memory) {
+    if (value.vt != VTYPE_PWSTR || value.pwstrVal == nullptr) return;
+    if (memory.blocks.count(value.pwstrVal) == 0) return;  // the caller's own text
+    Expect(value.pwstrVal[value.wstrLen] == 0, "an out-string is not terminated at its length");
+    Expect(FromPlatformText(value.pwstrVal).size() == value.wstrLen,
+           "an out-string's length is not its text's");
+}
+
+void CallOnce(CZarvikKassaAddInNative& component, FuzzedDataProvider& input, Memory& memory,
+              Connection& connection) {
+    long method;
+    switch (input.ConsumeIntegralInRange<int>(0, 7)) {
+        case 0:
+            method = input.ConsumeIntegral<long>();
+            break;
+        case 1:
+            method = input.ConsumeIntegralInRange<long>(-2, 31);
+            break;
+        default:
+            method = input.ConsumeIntegralInRange<long>(0, 28);
+            break;
+    }
+    long count = component.GetNParams(method);
+    if (input.ConsumeIntegralInRange<int>(0, 3) == 0) {
+        count = input.ConsumeIntegralInRange<long>(-3, 6);
+    }
+    const bool nullParams = input.ConsumeIntegralInRange<int>(0, 15) == 0;
+    Texts texts;
+    std::vector<tVariant> params(static_cast<size_t>(count > 0 ? count : 1));
+    for (auto& value : params) FillValue(input, value, texts);
+    tVariant result;
+    FillValue(input, result, texts);
+    memory.refuse = input.ConsumeIntegralInRange<int>(0, 15) == 0;
+
+    const int errorsBefore = connection.errors;
+    const bool returned =
+        component.CallAsFunc(method, &result, nullParams ? nullptr : params.data(), count);
+    const bool reported = connection.errors > errorsBefore;
+    memory.refuse = false;
+
+    CheckOut(result, memory);
+    for (const auto& value : params) CheckOut(value, memory);
+    if (method < 0 || method > 28) {
+        Expect(returned, "an unknown method did not return true");
+        Expect(!reported, "an unknown method reported an error");
+        return;
+    }
+    if (!returned) return;  // a count the method refuses, or a failure already reported
+    if (method == 0) {
+        Expect(result.vt == VTYPE_UI4 && result.ulVal == 3004, "the revision is not 3004");
+    } else if (method != 2) {
+        Expect(result.vt == VTYPE_BOOL, "a verdict is not a boolean");
+        // The device test tells its failure in its description instead.
+        if (!result.bVal && method != 7) {
+            Expect(reported, "a false verdict without an error report");
+        }
+        if (result.bVal) Expect(!reported, "an error reported beside a true verdict");
+    }
+}
+
+tVariant Text(const char16_t* text) {
+    tVariant value{};
+    value.vt = VTYPE_PWSTR;
+    value.pwstrVal = reinterpret_cast<WCHAR_T*>(const_cast<char16_t*>(text));
+    value.wstrLen = static_cast<uint32_t>(std::char_traits<char16_t>::length(text));
+    return value;
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+    fuzz::UseNullLog();
+    return 0;
+}
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    FuzzedDataProvider input(data, size);
+    fuzz::FakeWire::Reset();
+    const int answers = input.ConsumeIntegralInRange<int>(0, 6);
+    for (int i = 0; i < answers; ++i) {
+        fuzz::ScriptedAnswer answer;
+        const std::string text = input.ConsumeRandomLengthString(1024);
+        answer.bytes =
+            input.ConsumeBool() ? R"({"jsonrpc":"2.0","id":1,"result":)" + text + "}" : text;
+        fuzz::FakeWire::Queue(std::move(answer));
+    }
+
+    Memory memory;
+    Connection connection;
+    CZarvikKassaAddInNative component;
+    component.Init(&connection);
+    component.setMemManager(&memory);
+    if (input.ConsumeBool()) {
+        tVariant result{};
+        tVariant host[2] = {Text(u"ServerHost"), Text(u"127.0.0.1")};
+        component.CallAsFunc(4, &result, host, 2);
+        tVariant posId[2] = {Text(u"PosId"), Text(u"POS-1")};
+        component.CallAsFunc(4, &result, posId, 2);
+    }
+    const int calls = input.ConsumeIntegralInRange<int>(1, 4);
+    for (int i = 0; i < calls && input.remaining_bytes() > 0; ++i) {
+        CallOnce(component, input, memory, connection);
+    }
+    return 0;
+}
