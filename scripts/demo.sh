@@ -10,7 +10,7 @@ LIB=$BUILD/libZarvikKassaDriver.so
 HOST=$BUILD/tools/kassa_host/kassa-host
 EMULATOR=$BUILD/tools/kassa_emulator/kassa-emulator
 EXAMPLES=$ROOT/examples
-WORK=$BUILD/demo
+WORK=${DEMO_WORK:-$BUILD/demo}
 GUID=3f6b8c2e-9a41-4d7e-b5c0-1e2f3a4b5c6d
 
 bold() { printf '\033[1m%s\033[0m\n' "$*"; }

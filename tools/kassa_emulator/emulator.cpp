@@ -108,9 +108,20 @@ Exchange Emulator::handle(const std::string& requestLine) {
     rapidjson::Value result(rapidjson::kObjectType);
     try {
         const Params checked(params->value, id);
-        Call call{kassa_, checked, Answer(result, answer.GetAllocator())};
         const auto forced = forced_.find(exchange.method);
-        if (forced != forced_.end()) throw Refusal{kForced, forced->second};
+        if (forced != forced_.end()) {
+            // The request is still checked, on a copy of the register that
+            // the forced error then discards.
+            CashRegister scratch = kassa_;
+            rapidjson::Value discarded(rapidjson::kObjectType);
+            Call trial{scratch, checked, Answer(discarded, answer.GetAllocator())};
+            try {
+                handler(trial);
+            } catch (const Refusal&) {
+            }
+            throw Refusal{kForced, forced->second};
+        }
+        Call call{kassa_, checked, Answer(result, answer.GetAllocator())};
         handler(call);
     } catch (const ProtocolError& error) {
         return refuse(id, error.code, error.message);

@@ -52,6 +52,7 @@ const char kUsage[] =
     "  --port-file FILE     write the port listened on to FILE once listening\n"
     "  --fail METHOD[=MSG]  answer METHOD with an error (repeatable)\n"
     "  --ofd-lag N          documents the OFD has not acknowledged yet (default 2)\n"
+    "  --max-requests N     stop after answering N requests\n"
     "  --verbose, -v        print every request and answer\n"
     "  --quiet, -q          print nothing per request\n"
     "  --help               this text\n"
@@ -64,6 +65,7 @@ struct Options {
     bool verbose = false;
     bool quiet = false;
     long ofdLag = 2;
+    long maxRequests = 0;  // 0: no limit
 };
 
 bool ParseNumber(const std::string& text, long& out, long low, long high) {
@@ -104,6 +106,8 @@ int main(int argc, char** argv) {
         } else if (arg == "--port-file" && value(options.portFile)) {
         } else if (arg == "--ofd-lag" && value(text) &&
                    ParseNumber(text, options.ofdLag, 0, 1000000)) {
+        } else if (arg == "--max-requests" && value(text) &&
+                   ParseNumber(text, options.maxRequests, 1, 1000000000)) {
         } else if (arg == "--fail" && value(text)) {
             const size_t equals = text.find('=');
             const std::string method = text.substr(0, equals);
@@ -150,14 +154,20 @@ int main(int argc, char** argv) {
         }
         std::cout.flush();
     };
+    long answered = 0;
+    const auto countOne = [&options, &answered] {
+        if (options.maxRequests > 0 && ++answered >= options.maxRequests) g_stop = true;
+    };
     handlers.request = [&](const std::string& line) {
         const kassa::Exchange exchange = emulator.handle(line);
         report(line, exchange);
+        countOne();
         return exchange.answer;
     };
     handlers.malformed = [&](const std::string& problem) {
         const kassa::Exchange exchange = emulator.reject(problem);
         report("", exchange);
+        countOne();
         return exchange.answer;
     };
     handlers.note = [&options](const std::string& note) {
