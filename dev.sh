@@ -26,7 +26,7 @@ need_packages() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-LINUX_PACKAGES=(build-essential cmake libtinyxml2-dev rapidjson-dev libgtest-dev libgmock-dev)
+LINUX_PACKAGES=(build-essential cmake libtinyxml2-dev rapidjson-dev libgtest-dev libgmock-dev zip unzip)
 
 build_linux() {
     need_packages "${LINUX_PACKAGES[@]}"
@@ -56,6 +56,9 @@ if [ -f scripts/windows.sh ]; then
     source scripts/windows.sh
 fi
 
+# shellcheck source=scripts/package.sh
+source scripts/package.sh
+
 demo() {
     build_linux
     "$ROOT/scripts/demo.sh" "$ROOT/build/linux"
@@ -65,6 +68,7 @@ run_tests() {
     build_linux
     test_linux
     if declare -F test_windows >/dev/null; then test_windows; fi
+    package_and_check
 }
 
 case "${1:-}" in
