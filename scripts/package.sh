@@ -21,7 +21,47 @@ package_and_check() {
         echo "package: build/windows/ZarvikKassaDriver.dll is missing; the Windows build makes it" >&2
         return 1
     fi
+    smoke_windows_tools
     log "1C package"
     cmake --build --preset linux --target driver_package
     check_package "$PACKAGE_ZIP" "$ROOT/build/linux"
+}
+
+# The Windows builds of kassa-emulator and kassa-host, started once under
+# wine: the host opens a shift through the DLL against the emulator, which
+# stops by itself after the two requests that takes.
+smoke_windows_tools() {
+    local tools=$ROOT/build/windows/tools port_file=$ROOT/build/windows/tools-smoke.port
+    local emulator_pid port out rc
+    [ -f "$tools/kassa_emulator/kassa-emulator.exe" ] || {
+        echo "windows tools: build/windows/tools is missing; the Windows build makes it" >&2
+        return 1
+    }
+    log "kassa-emulator.exe and kassa-host.exe under wine64"
+    ensure_wine_prefix
+    rm -f "$port_file"
+    run_under_wine "$tools/kassa_emulator/kassa-emulator.exe" --port 0 --max-requests 2 \
+        --port-file "$(winepath_of "$port_file")" >"$ROOT/build/windows/tools-smoke.log" 2>&1 &
+    emulator_pid=$!
+    for _ in $(seq 600); do
+        [ -s "$port_file" ] && break
+        kill -0 "$emulator_pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    port=$(tr -dc '0-9' <"$port_file" 2>/dev/null)
+    if [ -z "$port" ]; then
+        echo "windows tools: kassa-emulator.exe did not start" >&2
+        kill "$emulator_pid" 2>/dev/null
+        return 1
+    fi
+    out=$(run_under_wine "$tools/kassa_host/kassa-host.exe" \
+        --lib "$(winepath_of "$ROOT/build/windows/ZarvikKassaDriver.dll")" --port "$port" \
+        call OpenShift empty "@$(winepath_of "$ROOT/examples/input_parameters.xml")" out)
+    rc=$?
+    printf '%s\n' "$out"
+    wait "$emulator_pid" || { echo "windows tools: kassa-emulator.exe failed" >&2; return 1; }
+    if [ $rc -ne 0 ] || ! grep -q 'ShiftState="2"' <<<"$out"; then
+        echo "windows tools: kassa-host.exe did not open the shift" >&2
+        return 1
+    fi
 }
