@@ -1,6 +1,7 @@
 #include "applink/kassa_app_client.h"
 
 #include <ctime>
+#include <iterator>
 
 #include "core/driver_error.h"
 
@@ -30,7 +31,7 @@ const rapidjson::Value& Null() {
 KassaAppClient::KassaAppClient(ExchangeLog& log)
     : log_(log), rpc_(tcp_, log), counter_(static_cast<uint32_t>(std::time(nullptr))) {}
 
-void KassaAppClient::invoke(const char* method, const JsonRpcParams& own, JsonRpcResult& out) {
+void KassaAppClient::invoke(const char* method, JsonRpcParams own, JsonRpcResult& out) {
     RefuseNonFiniteParams(method, own);
 
     JsonRpcParams params;
@@ -38,7 +39,8 @@ void KassaAppClient::invoke(const char* method, const JsonRpcParams& own, JsonRp
     params.push_back(JsonRpcParam::String(settings_.PosId));
     ++counter_;
     params.push_back(JsonRpcParam::UInt(counter_));
-    params.insert(params.end(), own.begin(), own.end());
+    params.insert(params.end(), std::make_move_iterator(own.begin()),
+                  std::make_move_iterator(own.end()));
 
     try {
         tcp_.connect(settings_.ServerHost, static_cast<uint16_t>(settings_.ServerPort & 0xFFFF));

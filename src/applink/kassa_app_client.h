@@ -32,7 +32,8 @@ class KassaAppClient {
 
     // PosId and the advanced counter, then `own`; connect, call, translate
     // transport and protocol failures into ZarvikKassaErrorException 1 to 5.
-    void invoke(const char* method, const JsonRpcParams& own, JsonRpcResult& out);
+    // `own` is taken by value: a receipt's parameter is megabytes, moved, not copied.
+    void invoke(const char* method, JsonRpcParams own, JsonRpcResult& out);
 
     // Result readers. A value of the wrong JSON type counts as absent.
     static const rapidjson::Value& require(const rapidjson::Value& object, const char* key);

@@ -8,24 +8,6 @@ namespace {
 
 constexpr char32_t kReplacement = 0xFFFD;
 
-void AppendUtf8(std::string& out, char32_t c) {
-    if (c < 0x80) {
-        out += static_cast<char>(c);
-    } else if (c < 0x800) {
-        out += static_cast<char>(0xC0 | (c >> 6));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else if (c < 0x10000) {
-        out += static_cast<char>(0xE0 | (c >> 12));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (c >> 18));
-        out += static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (c & 0x3F));
-    }
-}
-
 void AppendUtf16(std::u16string& out, char32_t c) {
     if (c < 0x10000) {
         out += static_cast<char16_t>(c);
@@ -77,25 +59,78 @@ char32_t DecodeUtf8(const std::string& s, size_t& i) {
     return c;
 }
 
-}  // namespace
-
-std::string Utf16ToUtf8(const char16_t* text, size_t length) {
-    std::string out;
-    out.reserve(length * 2);
-    for (size_t i = 0; i < length; ++i) {
-        const char16_t unit = text[i];
-        if (unit >= 0xD800 && unit <= 0xDBFF && i + 1 < length && text[i + 1] >= 0xDC00 &&
-            text[i + 1] <= 0xDFFF) {
-            AppendUtf8(out, 0x10000 + ((char32_t(unit) - 0xD800) << 10) + (text[i + 1] - 0xDC00));
-            ++i;
-        } else if (unit >= 0xD800 && unit <= 0xDFFF) {
-            AppendUtf8(out, kReplacement);
-        } else {
-            AppendUtf8(out, unit);
+// Calls ascii(first, count) for each run of plain ASCII units and
+// sink(codePoint) for every other code point of UTF-16 text; an unpaired
+// surrogate gives U+FFFD. Receipts are mostly ASCII, taken four units at a time.
+template <typename Unit, typename Ascii, typename Sink>
+void EachCodePoint(const Unit* text, size_t length, Ascii&& ascii, Sink&& sink) {
+    size_t i = 0;
+    while (i < length) {
+        if (i + 4 <= length && (text[i] | text[i + 1] | text[i + 2] | text[i + 3]) < 0x80) {
+            ascii(text + i, 4);
+            i += 4;
+            continue;
         }
+        const char32_t unit = static_cast<char16_t>(text[i]);
+        if (unit < 0xD800 || unit > 0xDFFF) {
+            sink(unit);
+        } else if (unit <= 0xDBFF && i + 1 < length &&
+                   static_cast<char16_t>(text[i + 1]) >= 0xDC00 &&
+                   static_cast<char16_t>(text[i + 1]) <= 0xDFFF) {
+            sink(0x10000 + ((unit - 0xD800) << 10) + (static_cast<char16_t>(text[i + 1]) - 0xDC00));
+            ++i;
+        } else {
+            sink(kReplacement);
+        }
+        ++i;
     }
+}
+
+size_t Utf8Size(char32_t c) { return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4; }
+
+// Measured first and written in place: a receipt of thousands of positions
+// arrives here as megabytes, and appending unit by unit costs several times
+// the conversion itself.
+template <typename Unit>
+std::string EncodeUtf8(const Unit* text, size_t length) {
+    size_t size = 0;
+    EachCodePoint(
+        text, length, [&size](const Unit*, size_t count) { size += count; },
+        [&size](char32_t c) { size += Utf8Size(c); });
+    std::string out(size, '\0');
+    char* p = &out[0];
+    const auto ascii = [&p](const Unit* units, size_t count) {
+        for (size_t k = 0; k < count; ++k) *p++ = static_cast<char>(units[k]);
+    };
+    EachCodePoint(text, length, ascii, [&p](char32_t c) {
+        if (c < 0x80) {
+            *p++ = static_cast<char>(c);
+        } else if (c < 0x800) {
+            *p++ = static_cast<char>(0xC0 | (c >> 6));
+            *p++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else if (c < 0x10000) {
+            *p++ = static_cast<char>(0xE0 | (c >> 12));
+            *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *p++ = static_cast<char>(0x80 | (c & 0x3F));
+        } else {
+            *p++ = static_cast<char>(0xF0 | (c >> 18));
+            *p++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+            *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+            *p++ = static_cast<char>(0x80 | (c & 0x3F));
+        }
+    });
     return out;
 }
+
+size_t PlatformLength(const WCHAR_T* text) {
+    size_t length = 0;
+    while (text[length] != 0) ++length;
+    return length;
+}
+
+}  // namespace
+
+std::string Utf16ToUtf8(const char16_t* text, size_t length) { return EncodeUtf8(text, length); }
 
 std::string Utf16ToUtf8(const std::u16string& text) {
     return Utf16ToUtf8(text.data(), text.size());
@@ -109,15 +144,13 @@ std::u16string Utf8ToUtf16(const std::string& text) {
 }
 
 std::u16string FromPlatformText(const WCHAR_T* text) {
-    std::u16string out;
-    if (text == nullptr) return out;
-    for (; *text != 0; ++text) out += static_cast<char16_t>(*text);
-    return out;
+    if (text == nullptr) return std::u16string();
+    return std::u16string(text, text + PlatformLength(text));
 }
 
 std::string GetInString(const tVariant& param) {
     if (param.vt != VTYPE_PWSTR || param.pwstrVal == nullptr) return std::string();
-    return Utf16ToUtf8(FromPlatformText(param.pwstrVal));
+    return EncodeUtf8(param.pwstrVal, PlatformLength(param.pwstrVal));
 }
 
 WCHAR_T* AllocPlatformText(IMemoryManager* memory, const std::u16string& text) {
