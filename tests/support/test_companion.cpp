@@ -55,17 +55,20 @@ bool Ready(intptr_t socket, bool forWriting) {
     return ready > 0;
 }
 
-intptr_t LoopbackSocket(uint16_t port, uint16_t& bound) {
+intptr_t LoopbackSocket(uint16_t port, uint16_t& bound, bool reuse = true) {
     const Native made = socket(AF_INET, SOCK_STREAM, 0);
 #if defined(_WIN32)
     if (made == INVALID_SOCKET) return kNone;
 #else
     if (made < 0) return kNone;
-    // Only a fixed port may be in TIME_WAIT from an earlier run; an
-    // ephemeral one must never share a port.
-    const int yes = 1;
-    if (port != 0) setsockopt(made, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
 #endif
+    // A companion started again on the port of one just stopped must not
+    // wait for the old connections' TIME_WAIT; the system still never hands
+    // out a port in use when asked for any free one.
+    const int yes = 1;
+    if (reuse) {
+        setsockopt(made, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&yes), sizeof yes);
+    }
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
@@ -163,7 +166,7 @@ uint16_t TestCompanion::ClosedPort() {
         WSAStartup(MAKEWORD(2, 2), &data);  // kept, like the socket
 #endif
         uint16_t bound = 0;
-        LoopbackSocket(0, bound);
+        LoopbackSocket(0, bound, false);
         return bound;
     }();
     return port;
