@@ -8,9 +8,11 @@
 #include <fstream>
 #include <iostream>
 #include <string>
+#include <vector>
 
 #include "emulator.h"
 #include "listener.h"
+#include "utf8_arguments.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -83,7 +85,9 @@ std::string Clock() {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int rawArgc, char** rawArgv) {
+    const std::vector<std::string> argv = tools::Utf8Arguments(rawArgc, rawArgv);
+    const int argc = static_cast<int>(argv.size());
     Options options;
     kassa::Emulator emulator;
     for (int i = 1; i < argc; ++i) {

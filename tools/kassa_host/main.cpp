@@ -7,6 +7,7 @@
 
 #include "arguments.h"
 #include "commands.h"
+#include "utf8_arguments.h"
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -44,7 +45,9 @@ int Usage(const std::string& problem) {
 
 }  // namespace
 
-int main(int argc, char** argv) {
+int main(int rawArgc, char** rawArgv) {
+    const std::vector<std::string> argv = tools::Utf8Arguments(rawArgc, rawArgv);
+    const int argc = static_cast<int>(argv.size());
 #if defined(_WIN32)
     SetConsoleOutputCP(CP_UTF8);
 #endif
