@@ -67,9 +67,10 @@ template <typename R>
 struct Field;
 
 // What a row does with its member, made for the member's own type only.
+// `text` is the row's attribute text, or null when the element lacks it.
 template <typename R>
 using FieldReadFn = void (*)(const tinyxml2::XMLElement& element, const Field<R>& row, R& record,
-                             const Where& where);
+                             const Where& where, const char* text);
 template <typename R>
 using FieldWriteFn = void (*)(const Field<R>& row, const R& record, rapidjson::Value& object,
                               JsonAllocator& allocator);
@@ -110,24 +111,12 @@ struct IsOptional : std::false_type {};
 template <typename T>
 struct IsOptional<std::optional<T>> : std::true_type {};
 
-// The attribute's text, or null. Every row of a table looks its attribute up
-// among all of a position's attributes, so a receipt makes hundreds of these
-// comparisons per position: a first-byte test settles nearly all of them.
-inline const char* FindAttributeText(const tinyxml2::XMLElement& element, const char* name) {
-    for (const tinyxml2::XMLAttribute* a = element.FirstAttribute(); a != nullptr; a = a->Next()) {
-        const char* candidate = a->Name();
-        if (candidate[0] == name[0] && std::strcmp(candidate, name) == 0) return a->Value();
-    }
-    return nullptr;
-}
-
-inline const char* AttributeText(const tinyxml2::XMLElement& element, const char* name,
-                                 field::Presence presence, const Where& where) {
-    const char* value = FindAttributeText(element, name);
-    if (value == nullptr && presence == field::Required) {
+inline const char* AttributeText(const char* text, const char* name, field::Presence presence,
+                                 const Where& where) {
+    if (text == nullptr && presence == field::Required) {
         throw InputDataError(std::string("отсутствует атрибут ") + name + " " + where.Describe());
     }
-    return value;
+    return text;
 }
 
 inline double ScanFinite(const char* text, const char* attribute, const Where& where) {
@@ -196,10 +185,11 @@ inline bool Written(const std::string& text, field::Written written) {
 }
 
 template <auto Member>
-void ReadMember(const tinyxml2::XMLElement& element,
+void ReadMember(const tinyxml2::XMLElement&,
                 const Field<typename MemberOf<decltype(Member)>::Record>& row,
-                typename MemberOf<decltype(Member)>::Record& record, const Where& where) {
-    ReadValue(AttributeText(element, row.xml, row.presence, where), row.presence, row.xml, where,
+                typename MemberOf<decltype(Member)>::Record& record, const Where& where,
+                const char* text) {
+    ReadValue(AttributeText(text, row.xml, row.presence, where), row.presence, row.xml, where,
               record.*Member);
 }
 
@@ -218,7 +208,8 @@ void WriteMember(const Field<typename MemberOf<decltype(Member)>::Record>& row,
 template <auto Member, auto Read>
 void ReadPartMember(const tinyxml2::XMLElement& element,
                     const Field<typename MemberOf<decltype(Member)>::Record>& row,
-                    typename MemberOf<decltype(Member)>::Record& record, const Where&) {
+                    typename MemberOf<decltype(Member)>::Record& record, const Where&,
+                    const char*) {
     if (const tinyxml2::XMLElement* child = UsablePart(element, row.xml)) {
         record.*Member = Read(*child);
     }
@@ -267,11 +258,26 @@ constexpr Field<typename detail::MemberOf<decltype(Member)>::Record> PartRow(con
 }
 
 // Reads the rows in table order from the element's attributes (and usable
-// part children) into the record.
+// part children) into the record. The attributes are walked once and each
+// handed to its rows: a position has a dozen attributes and its table two
+// dozen rows, and looking every row up on its own compared hundreds of names
+// per position.
 template <typename R, std::size_t N>
 void ReadFields(const tinyxml2::XMLElement& element, const Field<R> (&table)[N], R& record,
                 const Where& where) {
-    for (const Field<R>& row : table) row.read(element, row, record, where);
+    const char* texts[N] = {};
+    for (const tinyxml2::XMLAttribute* a = element.FirstAttribute(); a != nullptr; a = a->Next()) {
+        const char* name = a->Name();
+        for (std::size_t i = 0; i < N; ++i) {
+            const char* xml = table[i].xml;
+            // Part rows name child elements, not attributes.
+            if (table[i].kind != field::Object && xml[0] == name[0] &&
+                std::strcmp(xml, name) == 0) {
+                texts[i] = a->Value();
+            }
+        }
+    }
+    for (std::size_t i = 0; i < N; ++i) table[i].read(element, table[i], record, where, texts[i]);
 }
 
 // Adds the rows' members to a JSON object in table order.
