@@ -95,10 +95,16 @@ TEST_F(Marking, RequestKMIsFramedInTheLog) {
     ASSERT_TRUE(RequestKM(request).result.flag);
     const std::string log = ReadFile(logPath);
     const size_t start = log.find("INFO: ***** Start RequestKM commmand *****");
-    const size_t param = log.find("INFO: RequestKM param:\n\n");
+#if defined(_WIN32)
+    const std::string eol = "\r\n";  // the Windows log stores every line feed as CR LF
+#else
+    const std::string eol = "\n";
+#endif
+    const size_t param = log.find("INFO: RequestKM param:" + eol + eol + eol + "[");
     const size_t text = log.find("INFO: " + request);
     const size_t finish = log.find("INFO: ***** Finish RequestKM commmand *****");
     ASSERT_NE(start, std::string::npos) << log;
+    ASSERT_NE(param, std::string::npos) << log;
     ASSERT_NE(finish, std::string::npos) << log;
     EXPECT_LT(start, param);
     EXPECT_LT(param, text);
