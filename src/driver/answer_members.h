@@ -9,7 +9,6 @@
 #include <optional>
 #include <string>
 
-#include "applink/kassa_app_client.h"
 
 namespace zarvik {
 
