@@ -9,7 +9,6 @@
 #include <optional>
 #include <string>
 
-
 namespace zarvik {
 
 inline const rapidjson::Value* FindMember(const rapidjson::Value& object, const char* key) {
