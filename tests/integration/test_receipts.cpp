@@ -174,6 +174,12 @@ TEST_F(Receipts, OutputNumbersAreUnsignedAndMissingMembersReadAsZero) {
               "ShiftClosingCheckNumber=\"0\" AddressSiteInspections=\"\" FiscalSign=\"1\" "
               "DateTime=\"t\"/>\n"
               "</DocumentOutputParameters>\n");
+
+    companion.onResult("ProcessCheck", "true");
+    const CallOutcome outcome = ProcessCheck(kMinimalPackage);
+    EXPECT_TRUE(outcome.result.flag);
+    EXPECT_NE(outcome.params[3].text.find("ShiftNumber=\"0\" CheckNumber=\"0\""),
+              std::string::npos);
 }
 
 // The receipt is in the fiscal storage: failing here would make the cashier

@@ -1,7 +1,5 @@
 #include <gtest/gtest.h>
 
-#include <chrono>
-
 #include "check_test_support.h"
 
 namespace zarvik {
@@ -162,24 +160,6 @@ TEST(CheckEncoding, RootNameDoesNotMatter) {
                   R"(<Anything><Parameters CashierName="К"/><Positions/><Payments/></Anything>)")),
               R"({"Parameters":{"CashierName":"К","PaymentType":0,"TaxVariant":0},)"
               R"("Positions":{"FiscalString":[],"TextString":[],"Barcode":[]},"Payments":{}})");
-}
-
-TEST(CheckEncoding, ThousandPositionsAreReadAndEncodedQuickly) {
-    std::string positions;
-    for (int i = 1; i <= 1000; ++i) {
-        positions += R"(<FiscalString Name="Товар )" + std::to_string(i) +
-                     R"(" Quantity="1.5" PriceWithDiscount="99.9" AmountWithDiscount="149.85")"
-                     R"( VATRate="20" VATAmount="24.98" PaymentMethod="4" MeasureOfQuantity="0")"
-                     R"( MarkingCode="0104606203098187215Nk7tQ&#x1D;93dGVz">)"
-                     R"(<GoodCodeData EAN13="4606203098187"/><AgentData AgentPhone="+7"/>)"
-                     R"(</FiscalString>)";
-    }
-    const std::string package = Package(">", positions);
-    const auto start = std::chrono::steady_clock::now();
-    const std::string text = CheckDocumentText(ParseCheckPackage(package));
-    const auto elapsed = std::chrono::steady_clock::now() - start;
-    EXPECT_LT(elapsed, std::chrono::milliseconds(500));  // a quadratic step takes seconds
-    EXPECT_NE(text.find(R"({"Name":"Товар 1000","Quantity":1.5,)"), std::string::npos);
 }
 
 }  // namespace

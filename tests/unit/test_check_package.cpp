@@ -20,23 +20,6 @@ std::string Refusal(const std::string& package) {
     return "accepted";
 }
 
-TEST(CheckPackageReading, ExampleFullReceiptReadsEveryPart) {
-    const CheckPackage check = ParseCheckPackage(DataFile("check_full_ffd12.xml"));
-    EXPECT_EQ(check.SaleAddress, "г. Тверь, ул. Советская, д. 5");
-    ASSERT_TRUE(check.CustomerDetail && check.CustomerDetail->DocumentTypeCode);
-    EXPECT_EQ(*check.CustomerDetail->DocumentTypeCode, 21);
-    ASSERT_EQ(check.FiscalStrings.size(), 2u);
-    const FiscalString& milk = check.FiscalStrings[0];
-    EXPECT_EQ(milk.MarkingCode, std::string("0104606203098187215Nk7tQ\x1D"
-                                            "93dGVz"));
-    ASSERT_TRUE(milk.GoodCodeData);
-    EXPECT_EQ(milk.GoodCodeData->GS1M, *milk.MarkingCode);
-    EXPECT_EQ(milk.MeasureOfQuantity, 0);
-    EXPECT_FALSE(check.FiscalStrings[1].AgentData);
-    EXPECT_EQ(check.Cash, 100.0);
-    EXPECT_FALSE(check.PrePayment);
-}
-
 TEST(CheckPackageReading, BrokenOrRootlessTextIsRefused) {
     EXPECT_EQ(Refusal("<CheckPackage><Parameters></CheckPackage>"),
               "пакет чека не является корректным XML (строка 1)");
