@@ -1,5 +1,6 @@
 #include "component/text.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace zarvik {
@@ -59,16 +60,27 @@ char32_t DecodeUtf8(const std::string& s, size_t& i) {
     return c;
 }
 
+// Eight UTF-16 units that are all below 0x80.
+template <typename Unit>
+bool AsciiBlock(const Unit* units) {
+    static_assert(sizeof(Unit) == 2, "platform text is UTF-16");
+    uint64_t first;
+    uint64_t second;
+    std::memcpy(&first, units, sizeof first);
+    std::memcpy(&second, units + 4, sizeof second);
+    return ((first | second) & 0xFF80FF80FF80FF80ULL) == 0;
+}
+
 // Calls ascii(first, count) for each run of plain ASCII units and
 // sink(codePoint) for every other code point of UTF-16 text; an unpaired
-// surrogate gives U+FFFD. Receipts are mostly ASCII, taken four units at a time.
+// surrogate gives U+FFFD. Receipts are mostly ASCII, taken eight units at a time.
 template <typename Unit, typename Ascii, typename Sink>
 void EachCodePoint(const Unit* text, size_t length, Ascii&& ascii, Sink&& sink) {
     size_t i = 0;
     while (i < length) {
-        if (i + 4 <= length && (text[i] | text[i + 1] | text[i + 2] | text[i + 3]) < 0x80) {
-            ascii(text + i, 4);
-            i += 4;
+        if (i + 8 <= length && AsciiBlock(text + i)) {
+            ascii(text + i, 8);
+            i += 8;
             continue;
         }
         const char32_t unit = static_cast<char16_t>(text[i]);
