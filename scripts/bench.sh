@@ -5,6 +5,9 @@
 #   scripts/bench.sh                              # 5 repetitions
 #   scripts/bench.sh --benchmark_filter=OpenShift # any Google Benchmark flag
 #   REPETITIONS=10 scripts/bench.sh
+#   REALTIME=1 scripts/bench.sh    # run under chrt -f 10 (root): on a machine
+#                                  # busy with other work the figures then
+#                                  # wait less for a core
 # Needs cmake, a C++17 compiler, tinyxml2, RapidJSON and Google Benchmark
 # (Debian: libbenchmark-dev).
 set -euo pipefail
@@ -14,6 +17,8 @@ cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DZARVIK_BUILD_BENCH=ON \
     -DZARVIK_BUILD_TESTS=OFF -DZARVIK_BUILD_TOOLS=OFF >/dev/null
 cmake --build "$BUILD" -j "${JOBS:-2}" --target zarvik_bench
 echo "load before the run: $(uptime)"
-"$BUILD/bench/zarvik_bench" --benchmark_repetitions="${REPETITIONS:-5}" \
+PREFIX=()
+if [ -n "${REALTIME:-}" ]; then PREFIX=(chrt -f 10); fi
+"${PREFIX[@]}" "$BUILD/bench/zarvik_bench" --benchmark_repetitions="${REPETITIONS:-5}" \
     --benchmark_display_aggregates_only=true "$@"
 echo "load after the run: $(uptime)"
