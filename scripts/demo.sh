@@ -61,6 +61,7 @@ step() {
     bold "== $STEP. $title"
     output=$("$HOST" --lib "$LIB" --host 127.0.0.1 --port "$PORT" --pos "KASSA-01" "$@" 2>&1)
     rc=$?
+    LAST_OUTPUT=$output
     sed 's/^/   /' <<<"$output"
     if [ "$expect" = ok ] && [ $rc -eq 0 ]; then
         verdict="as scripted: succeeded"
@@ -92,6 +93,10 @@ step "Marking code check: the cashier accepts the code" ok call ConfirmKM empty 
 step "Marking code check: close the session" ok call CloseSessionRegistrationKM empty
 step "A receipt with goods codes and the checked marking code" ok \
     call ProcessCheck empty bool:false "@$EXAMPLES/receipt.xml" out
+RECEIPT=$(grep -o ' CheckNumber="[0-9]*"' <<<"$LAST_OUTPUT" | head -1 | tr -dc '0-9')
+step "Line length of the receipt printer" ok call GetLineLength empty out
+step "Open the cash drawer for the change" ok call OpenCashDrawer empty
+step "A copy of receipt ${RECEIPT:-?} for the customer" ok call PrintCheckCopy empty "str:${RECEIPT:-0}"
 step "A correction receipt for yesterday's unregistered takings" ok \
     call ProcessCorrectionCheck empty "@$EXAMPLES/correction_receipt.xml" out
 step "A text document (bonus card balance with a QR code)" ok \
@@ -101,6 +106,8 @@ step "A withdrawal of more cash than the drawer holds" refused \
     call CashInOutcome empty "$IN" double:-100000
 step "X report" ok call PrintXReport empty "$IN"
 step "Current status" ok call GetCurrentStatus empty "$IN" out
+step "Report on the current state of settlements" ok \
+    call ReportCurrentStatusOfSettlements empty "$IN" out
 step "Close the shift" ok call CloseShift empty "$IN" out
 
 stop_emulator
