@@ -46,8 +46,10 @@ TEST(Numbers, ScansLikeTheScanfConversions) {
 TEST(Numbers, IgnoreACommaDecimalLocale) {
     const char* previous = std::setlocale(LC_ALL, nullptr);
     const std::string saved = previous != nullptr ? previous : "C";
+    // The last name is the Windows runtime's spelling of the Russian locale.
     if (std::setlocale(LC_ALL, "ru_RU.UTF-8") == nullptr &&
-        std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr) {
+        std::setlocale(LC_ALL, "de_DE.UTF-8") == nullptr &&
+        std::setlocale(LC_ALL, "Russian_Russia.1251") == nullptr) {
         GTEST_SKIP() << "no comma-decimal locale installed";
     }
     EXPECT_EQ(FormatDouble(1234.5), "1234.5");
