@@ -201,6 +201,9 @@ TEST_F(RegisterTest, AnAcceptedMarkingCodeIsSoldOnce) {
     kassa.ConfirmKM("g-1", 0);
     kassa.CloseMarkingSession();
 
+    Receipt twice = Sale(109.9, 219.8, kCode);
+    twice.positions.push_back(twice.positions.front());
+    EXPECT_EQ(RefusalOf([&] { kassa.ProcessCheck(twice); }), kBadReceipt);
     kassa.ProcessCheck(Sale(109.9, 109.9, kCode));
     EXPECT_EQ(RefusalOf([&] { kassa.ProcessCheck(Sale(109.9, 109.9, kCode)); }),
               kMarkingCodeNotConfirmed);

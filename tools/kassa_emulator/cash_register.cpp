@@ -150,7 +150,16 @@ RegisteredReceipt CashRegister::ProcessCheck(const Receipt& receipt) {
     }
     if (receipt.positions.empty()) Refuse(kBadReceipt, "В чеке нет ни одной позиции");
     double total = 0.0;
+    std::vector<std::string> codes;
     for (const ReceiptPosition& position : receipt.positions) {
+        // A marking code identifies one item: it is sold once.
+        if (!position.markingCode.empty()) {
+            if (std::find(codes.begin(), codes.end(), position.markingCode) != codes.end()) {
+                Refuse(kBadReceipt,
+                       "Код маркировки позиции «" + position.name + "» уже есть в этом чеке");
+            }
+            codes.push_back(position.markingCode);
+        }
         if (position.amount < 0.0) {
             Refuse(kBadReceipt, "Отрицательная сумма позиции «" + position.name + "»");
         }
