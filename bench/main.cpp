@@ -4,6 +4,7 @@
 // connect-send-receive-close round trips carrying the very bytes the driver
 // sent. See docs/performance.md for how to run it and what it found.
 #include <benchmark/benchmark.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <cstdlib>
@@ -163,7 +164,7 @@ int Run(int argc, char** argv) {
               std::make_unique<Operation>(session, "RequestKM", InAndOut(RequestKMInput())),
               {"RequestKM"});
 
-    SummaryReporter reporter(suite.comparisons());
+    SummaryReporter reporter(suite.comparisons(), ::isatty(STDOUT_FILENO) != 0);
     if (peakPositions > 0) {
         reporter.peakMemoryPositions = peakPositions;
         reporter.peakMemory = MeasurePeakMemory(peakPositions);

@@ -22,8 +22,10 @@ struct Comparison {
 
 class SummaryReporter : public benchmark::ConsoleReporter {
   public:
-    explicit SummaryReporter(std::vector<Comparison> comparisons)
-        : comparisons_(std::move(comparisons)) {}
+    // Colours only on a terminal, so that a saved report reads plainly.
+    SummaryReporter(std::vector<Comparison> comparisons, bool colour)
+        : ConsoleReporter(colour ? OO_ColorTabular : OO_Tabular),
+          comparisons_(std::move(comparisons)) {}
 
     void ReportRuns(const std::vector<Run>& runs) override;
     void Finalize() override;
