@@ -37,9 +37,7 @@ const char* const kFullDataKKTXml =
 
 class Device : public ::testing::Test {
   protected:
-    void SetUp() override {
-        component.Connect("127.0.0.1", companion.port());
-    }
+    void SetUp() override { component.Connect("127.0.0.1", companion.port()); }
 
     CallOutcome DeviceTest() {
         return component.Call("DeviceTest", {Param::Empty(), Param::Empty()});
