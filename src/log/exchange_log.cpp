@@ -57,10 +57,15 @@ void ExchangeLog::Write(std::string_view level, std::string_view message) {
     line += level;
     line += ": ";
     if (kCrLf) {
-        for (char c : message) {
-            if (c == '\n') line += '\r';
-            line += c;
+        // A receipt is logged as megabytes of text: copied in runs between
+        // line feeds, not character by character.
+        std::string_view rest = message;
+        for (size_t end; (end = rest.find('\n')) != std::string_view::npos;) {
+            line.append(rest.data(), end);
+            line += "\r\n";
+            rest.remove_prefix(end + 1);
         }
+        line += rest;
         line += '\r';
     } else {
         line += message;
