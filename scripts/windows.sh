@@ -168,7 +168,9 @@ run_under_wine() {
 build_msvc_host() {
     local out=$WIN_BUILD/msvc_host src=$ROOT/tests/msvc_host/msvc_host.cpp
     mkdir -p "$out"
-    if [ "$out/msvc_host.exe" -nt "$src" ]; then return 0; fi
+    if [ "$out/msvc_host.exe" -nt "$src" ] && [ "$out/msvc_host.exe" -nt "${src%/*}/msvc_abi.h" ]; then
+        return 0
+    fi
     log "building the MSVC-ABI host"
     clang++ --target=x86_64-pc-windows-msvc -std=c++17 -O1 -Wall -Wextra -fno-exceptions -fno-rtti \
         -nostdlib -nostdlibinc -ffreestanding -fms-extensions -Xclang -fno-rtti-data \
