@@ -278,6 +278,12 @@ TEST_F(Receipts, IncompletePackagesAreRefusedWithoutSendingAnything) {
     EXPECT_EQ(errorLines, std::size(cases));
 }
 
+#if defined(__SANITIZE_ADDRESS__)
+constexpr std::chrono::seconds kThousandPositionsBudget{3};  // the sanitizers slow every step
+#else
+constexpr std::chrono::seconds kThousandPositionsBudget{1};
+#endif
+
 TEST_F(Receipts, ThousandPositionsGoThroughWellUnderASecond) {
     AnswerRegistered();
     std::string package = R"(<CheckPackage><Parameters CashierName="Петрова О.С."/><Positions>)";
@@ -295,7 +301,7 @@ TEST_F(Receipts, ThousandPositionsGoThroughWellUnderASecond) {
     const CallOutcome outcome = ProcessCheck(package);
     const auto elapsed = std::chrono::steady_clock::now() - start;
     EXPECT_TRUE(outcome.result.flag);
-    EXPECT_LT(elapsed, std::chrono::seconds(1));
+    EXPECT_LT(elapsed, kThousandPositionsBudget);
     ASSERT_EQ(companion.requests().size(), 2u);
     EXPECT_NE(companion.requests()[0].raw.find(R"(\"Name\":\"Товар 1000\")"), std::string::npos);
 }
