@@ -48,10 +48,11 @@ class Memory : public IMemoryManager {
 class Connection : public IAddInDefBase {
   public:
     bool AddError(unsigned short, const WCHAR_T* source, const WCHAR_T* descr, long) override {
-        // Both texts must be whole, zero-terminated strings.
+        // Both texts must be whole, zero-terminated strings (the companion's
+        // own message may be empty; a fixed text follows it then).
         Expect(source != nullptr && descr != nullptr, "an error report without text");
-        Expect(!FromPlatformText(descr).empty(), "an error report with an empty description");
-        FromPlatformText(source);
+        FromPlatformText(descr);
+        Expect(!FromPlatformText(source).empty(), "an error report without its source");
         ++errors;
         return true;
     }

@@ -10,7 +10,8 @@
 #                                               (default 15), e.g. fuzz 600 answer
 #   scripts/reliability.sh leaks                the long call sequence under valgrind
 # Fuzz corpora grow in build/fuzz/corpus/<target>, findings land in
-# build/fuzz/findings/, run logs in build/fuzz/logs/.
+# build/fuzz/findings/, run logs in build/fuzz/logs/<target>-<seconds>s.log.
+# FUZZ_NICE=10 lowers the fuzzers' priority on a shared machine.
 
 RELIABILITY_PACKAGES=(clang-14 libclang-rt-14-dev valgrind)
 FUZZ_TARGETS=(input_parameters check_package marking_request text_document answer operations
@@ -56,14 +57,15 @@ fuzz_corpus() {
 run_fuzz_target() {
     local target=$1 seconds=$2 corpus output status
     corpus=$(fuzz_corpus "$target")
-    output=$FUZZ_BUILD/logs/$target.log
+    output=$FUZZ_BUILD/logs/$target-${seconds}s.log
     mkdir -p "$FUZZ_BUILD/logs" "$FUZZ_BUILD/findings"
     status=0
     (cd "$FUZZ_BUILD" && nice -n "${FUZZ_NICE:-0}" "./fuzz_$target" -max_total_time="$seconds" \
         -timeout=10 -max_len=16384 -print_final_stats=1 -dict="$(fuzz_dictionary "$target")" \
         -artifact_prefix="$FUZZ_BUILD/findings/$target-" "$corpus") >"$output" 2>&1 || status=$?
-    local runs coverage
+    local runs speed coverage
     runs=$(grep -o 'stat::number_of_executed_units: *[0-9]*' "$output" | grep -o '[0-9]*$' || true)
+    speed=$(grep -o 'stat::average_exec_per_sec: *[0-9]*' "$output" | grep -o '[0-9]*$' || true)
     coverage=$(grep -oE 'DONE +cov: [0-9]+ ft: [0-9]+ corp: [0-9]+/[0-9]+[a-zA-Z]*' "$output" |
         tail -1 | sed 's/DONE *//' || true)
     if [ "$status" -ne 0 ]; then
@@ -71,7 +73,8 @@ run_fuzz_target() {
         echo "fuzz_$target FAILED after ${runs:-?} runs; see $output" >&2
         return 1
     fi
-    printf '  %-18s %4ss  %10s runs  %s\n' "$target" "$seconds" "${runs:-?}" "$coverage" >&2
+    printf '  %-18s %4ss  %10s runs  %6s/s  %s\n' "$target" "$seconds" "${runs:-?}" "${speed:-?}" \
+        "$coverage" >&2
 }
 
 run_fuzz() {
@@ -79,7 +82,8 @@ run_fuzz() {
     shift || true
     local targets=("$@") failed=0 target
     [ ${#targets[@]} -gt 0 ] || targets=("${FUZZ_TARGETS[@]}")
-    build_fuzz
+    # Several runs at once share one build: FUZZ_SKIP_BUILD=1 for all but the first.
+    [ -n "${FUZZ_SKIP_BUILD:-}" ] || build_fuzz
     log "fuzzing ${#targets[@]} programs for ${seconds}s each"
     for target in "${targets[@]}"; do
         run_fuzz_target "${target#fuzz_}" "$seconds" || failed=1
