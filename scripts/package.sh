@@ -59,11 +59,12 @@ smoke_windows_tools() {
         call OpenShift empty "@$(winepath_of "$ROOT/examples/input_parameters.xml")" out)
     rc=$?
     printf '%s\n' "$out"
-    # A host that never reached the emulator leaves it waiting for requests.
-    [ $rc -eq 0 ] || kill "$emulator_pid" 2>/dev/null
-    wait "$emulator_pid" || { echo "windows tools: kassa-emulator.exe failed" >&2; return 1; }
     if [ $rc -ne 0 ] || ! grep -q 'ShiftState="2"' <<<"$out"; then
         echo "windows tools: kassa-host.exe did not open the shift" >&2
+        # Its requests may never have arrived: the emulator would wait on.
+        kill "$emulator_pid" 2>/dev/null
+        wait "$emulator_pid" 2>/dev/null
         return 1
     fi
+    wait "$emulator_pid" || { echo "windows tools: kassa-emulator.exe failed" >&2; return 1; }
 }
