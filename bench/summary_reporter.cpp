@@ -27,37 +27,49 @@ void SummaryReporter::ReportRuns(const std::vector<Run>& runs) {
     ConsoleReporter::ReportRuns(runs);
     for (const Run& run : runs) {
         if (run.error_occurred) continue;
-        const double seconds =
-            run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+        const auto floor = run.counters.find("floor_us");
+        const auto ratio = run.counters.find("ratio");
+        if (floor == run.counters.end() || ratio == run.counters.end()) continue;
+        const Sample sample{
+            run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit),
+            floor->second.value / 1e6, ratio->second.value};
         const std::string& name = run.run_name.function_name;
         if (run.run_type == Run::RT_Iteration) {
-            seconds_[name].push_back(seconds);
+            repetitions_[name].push_back(sample);
         } else if (run.aggregate_name == "median") {
-            medians_[name] = seconds;
+            medians_[name] = sample;
         } else if (run.aggregate_name == "min") {
-            minima_[name] = seconds;
+            minima_[name] = sample;
         }
     }
 }
 
-std::optional<SummaryReporter::Times> SummaryReporter::timesOf(const std::string& name) const {
+std::optional<SummaryReporter::Summary> SummaryReporter::summaryOf(const std::string& name) const {
     // Only the aggregates arrive when the report is limited to them.
     const auto median = medians_.find(name);
     const auto minimum = minima_.find(name);
     if (median != medians_.end() && minimum != minima_.end()) {
-        return Times{median->second, minimum->second};
+        return Summary{median->second, minimum->second.ratio};
     }
-    const auto found = seconds_.find(name);
-    if (found == seconds_.end() || found->second.empty()) return std::nullopt;
-    const auto& values = found->second;
-    return Times{Median(values), *std::min_element(values.begin(), values.end())};
+    const auto found = repetitions_.find(name);
+    if (found == repetitions_.end() || found->second.empty()) return std::nullopt;
+    std::vector<double> driver;
+    std::vector<double> floor;
+    std::vector<double> ratio;
+    for (const Sample& sample : found->second) {
+        driver.push_back(sample.driver);
+        floor.push_back(sample.floor);
+        ratio.push_back(sample.ratio);
+    }
+    return Summary{{Median(driver), Median(floor), Median(ratio)},
+                   *std::min_element(ratio.begin(), ratio.end())};
 }
 
 void SummaryReporter::Finalize() {
     ConsoleReporter::Finalize();
     std::FILE* out = stdout;
     std::fprintf(out,
-                 "\nDriver next to the floor (median of %s; ratio of minima in brackets)\n"
+                 "\nDriver next to the floor (median of %s; lowest ratio in brackets)\n"
                  "%-28s %11s %11s %14s %11s %13s %13s\n",
                  "the repetitions", "operation", "driver us", "floor us", "ratio", "own us",
                  "us/position", "own/position");
@@ -67,19 +79,18 @@ void SummaryReporter::Finalize() {
     std::map<int, double> ownPerPosition;
     std::optional<double> ratioAt100;
     for (const Comparison& comparison : comparisons_) {
-        const auto driver = timesOf(comparison.driver);
-        const auto floor = timesOf(comparison.floor);
-        if (!driver || !floor) continue;
-        const double ratio = driver->median / floor->median;
-        const double minRatio = driver->minimum / floor->minimum;
+        const auto summary = summaryOf(comparison.name);
+        if (!summary) continue;
+        const Sample& median = summary->median;
+        const double ratio = median.ratio;
         char ratios[32];
-        std::snprintf(ratios, sizeof ratios, "%.2f (%.2f)", ratio, minRatio);
-        std::fprintf(out, "%-28s %11.1f %11.1f %14s %11.1f", comparison.driver.c_str(),
-                     driver->median * 1e6, floor->median * 1e6, ratios,
-                     (driver->median - floor->median) * 1e6);
+        std::snprintf(ratios, sizeof ratios, "%.2f (%.2f)", ratio, summary->minimumRatio);
+        std::fprintf(out, "%-28s %11.1f %11.1f %14s %11.1f", comparison.name.c_str(),
+                     median.driver * 1e6, median.floor * 1e6, ratios,
+                     (median.driver - median.floor) * 1e6);
         if (comparison.positions > 0) {
-            const double each = driver->median / comparison.positions;
-            const double own = (driver->median - floor->median) / comparison.positions;
+            const double each = median.driver / comparison.positions;
+            const double own = (median.driver - median.floor) / comparison.positions;
             perPosition[comparison.positions] = each;
             ownPerPosition[comparison.positions] = own;
             std::fprintf(out, " %13.2f %13.2f", each * 1e6, own * 1e6);

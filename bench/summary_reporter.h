@@ -15,9 +15,8 @@
 namespace zarvik::bench {
 
 struct Comparison {
-    std::string driver;  // benchmark name of the driver's call
-    std::string floor;   // benchmark name of its bare round trips
-    int positions = 0;   // 0: not a receipt
+    std::string name;   // the benchmark, which reports the floor and ratio as counters
+    int positions = 0;  // 0: not a receipt
 };
 
 class SummaryReporter : public benchmark::ConsoleReporter {
@@ -34,16 +33,22 @@ class SummaryReporter : public benchmark::ConsoleReporter {
     int peakMemoryPositions = 0;
 
   private:
-    struct Times {
-        double median = 0;  // seconds per call
-        double minimum = 0;
+    // One repetition, or an aggregate of them.
+    struct Sample {
+        double driver = 0;  // seconds per call
+        double floor = 0;   // seconds per call's round trips
+        double ratio = 0;
     };
-    std::optional<Times> timesOf(const std::string& name) const;
+    struct Summary {
+        Sample median;
+        double minimumRatio = 0;
+    };
+    std::optional<Summary> summaryOf(const std::string& name) const;
 
     std::vector<Comparison> comparisons_;
-    std::map<std::string, std::vector<double>> seconds_;  // one per repetition
-    std::map<std::string, double> medians_;
-    std::map<std::string, double> minima_;
+    std::map<std::string, std::vector<Sample>> repetitions_;
+    std::map<std::string, Sample> medians_;
+    std::map<std::string, Sample> minima_;
 };
 
 }  // namespace zarvik::bench
