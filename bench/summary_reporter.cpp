@@ -38,8 +38,6 @@ void SummaryReporter::ReportRuns(const std::vector<Run>& runs) {
             repetitions_[name].push_back(sample);
         } else if (run.aggregate_name == "median") {
             medians_[name] = sample;
-        } else if (run.aggregate_name == "min") {
-            minima_[name] = sample;
         }
     }
 }
@@ -47,9 +45,8 @@ void SummaryReporter::ReportRuns(const std::vector<Run>& runs) {
 std::optional<SummaryReporter::Summary> SummaryReporter::summaryOf(const std::string& name) const {
     // Only the aggregates arrive when the report is limited to them.
     const auto median = medians_.find(name);
-    const auto minimum = minima_.find(name);
-    if (median != medians_.end() && minimum != minima_.end()) {
-        return Summary{median->second, minimum->second.ratio};
+    if (median != medians_.end()) {
+        return Summary{median->second};
     }
     const auto found = repetitions_.find(name);
     if (found == repetitions_.end() || found->second.empty()) return std::nullopt;
@@ -61,15 +58,14 @@ std::optional<SummaryReporter::Summary> SummaryReporter::summaryOf(const std::st
         floor.push_back(sample.floor);
         ratio.push_back(sample.ratio);
     }
-    return Summary{{Median(driver), Median(floor), Median(ratio)},
-                   *std::min_element(ratio.begin(), ratio.end())};
+    return Summary{{Median(driver), Median(floor), Median(ratio)}};
 }
 
 void SummaryReporter::Finalize() {
     ConsoleReporter::Finalize();
     std::FILE* out = stdout;
     std::fprintf(out,
-                 "\nDriver next to the floor (median of %s; lowest ratio in brackets)\n"
+                 "\nDriver next to the floor (median of %s)\n"
                  "%-28s %11s %11s %14s %11s %13s %13s\n",
                  "the repetitions", "operation", "driver us", "floor us", "ratio", "own us",
                  "us/position", "own/position");
@@ -83,10 +79,8 @@ void SummaryReporter::Finalize() {
         if (!summary) continue;
         const Sample& median = summary->median;
         const double ratio = median.ratio;
-        char ratios[32];
-        std::snprintf(ratios, sizeof ratios, "%.2f (%.2f)", ratio, summary->minimumRatio);
-        std::fprintf(out, "%-28s %11.1f %11.1f %14s %11.1f", comparison.name.c_str(),
-                     median.driver * 1e6, median.floor * 1e6, ratios,
+        std::fprintf(out, "%-28s %11.1f %11.1f %14.2f %11.1f", comparison.name.c_str(),
+                     median.driver * 1e6, median.floor * 1e6, ratio,
                      (median.driver - median.floor) * 1e6);
         if (comparison.positions > 0) {
             const double each = median.driver / comparison.positions;

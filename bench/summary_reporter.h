@@ -41,14 +41,12 @@ class SummaryReporter : public benchmark::ConsoleReporter {
     };
     struct Summary {
         Sample median;
-        double minimumRatio = 0;
     };
     std::optional<Summary> summaryOf(const std::string& name) const;
 
     std::vector<Comparison> comparisons_;
     std::map<std::string, std::vector<Sample>> repetitions_;
     std::map<std::string, Sample> medians_;
-    std::map<std::string, Sample> minima_;
 };
 
 }  // namespace zarvik::bench
