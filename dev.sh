@@ -55,6 +55,11 @@ if [ -f scripts/windows.sh ]; then
     # shellcheck source=scripts/windows.sh
     source scripts/windows.sh
 fi
+# Sanitizer suite, fuzz runs and leak check.
+if [ -f scripts/reliability.sh ]; then
+    # shellcheck source=scripts/reliability.sh
+    source scripts/reliability.sh
+fi
 
 # shellcheck source=scripts/package.sh
 source scripts/package.sh
@@ -67,6 +72,7 @@ demo() {
 run_tests() {
     build_linux
     test_linux
+    if declare -F test_reliability >/dev/null; then test_reliability; fi
     if declare -F test_windows >/dev/null; then test_windows; fi
     package_and_check
 }

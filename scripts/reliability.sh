@@ -108,7 +108,7 @@ leak_check() {
     local tests=$ROOT/build/linux/tests/integration_tests
     [ -x "$tests" ] || build_linux
     log "leak check: a long sequence of calls through the platform emulator under valgrind"
-    valgrind --quiet --leak-check=full --show-leak-kinds=definite,indirect \
+    valgrind --quiet --suppressions="$ROOT/scripts/valgrind.supp" --leak-check=full --show-leak-kinds=definite,indirect \
         --errors-for-leak-kinds=definite,indirect --error-exitcode=99 \
         "$tests" --gtest_filter='LongSequence*' --gtest_brief=1
 }

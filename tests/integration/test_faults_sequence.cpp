@@ -12,7 +12,7 @@
 namespace zarvik::test {
 namespace {
 
-constexpr int kRounds = 60;
+constexpr int kRounds = 200;
 
 const char* const kInput = R"(<In><Parameters CashierName="Иванов" CashierINN="7701234567"/></In>)";
 const char* const kCheck =
