@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <atomic>
+#include <chrono>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
@@ -134,8 +135,12 @@ std::string ReadFile(const std::string& path) {
 std::string UseFreshLogFolder() {
     static std::atomic<int> serial{0};
     const auto* info = ::testing::UnitTest::GetInstance()->current_test_info();
-    std::string name = info != nullptr ? std::string(info->test_suite_name()) + "." + info->name()
-                                       : std::string("outside-test");
+    // Process ids come round again (wine reuses them at once), so the clock
+    // keeps a folder from an earlier run from passing as fresh.
+    const auto stamp = std::chrono::system_clock::now().time_since_epoch().count();
+    std::string name = std::to_string(stamp) + "-" +
+                       (info != nullptr ? std::string(info->test_suite_name()) + "." + info->name()
+                                        : std::string("outside-test"));
 #if defined(_WIN32)
     wchar_t temp[MAX_PATH];
     GetTempPathW(MAX_PATH, temp);
