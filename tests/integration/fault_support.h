@@ -14,15 +14,17 @@
 #else
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <sys/ioctl.h>
+#include <sys/select.h>
 #include <sys/socket.h>
 #include <unistd.h>
 #endif
 
 namespace zarvik::test {
 
-// Listens on a loopback port and never accepts: connecting and sending
-// succeed (the system completes the handshake and buffers the request), and
-// no byte ever comes back. Closing it resets the waiting connections.
+// Listens on a loopback port and never accepts unless told to, and never
+// reads: connecting and sending succeed as far as the system's buffers go,
+// and no byte ever comes back. Closing it resets the waiting connections.
 class SilentListener {
   public:
     SilentListener() {
@@ -60,18 +62,57 @@ class SilentListener {
     bool listening() const { return socket_ != -1 && port_ != 0; }
     uint16_t port() const { return port_; }
 
-    void close() {
-        if (socket_ == -1) return;
+    // Takes the next connection after all, still without reading from it;
+    // false when none came within a minute.
+    bool acceptOne() {
+        for (int i = 0; i < 600 && accepted_ == -1; ++i) {
+            fd_set set;
+            FD_ZERO(&set);
+            FD_SET(static_cast<Native>(socket_), &set);
+            timeval wait{0, 100000};
+            if (select(static_cast<int>(socket_) + 1, &set, nullptr, nullptr, &wait) > 0) {
+                const Native taken = accept(static_cast<Native>(socket_), nullptr, nullptr);
+                if (taken != kInvalid) accepted_ = static_cast<intptr_t>(taken);
+            }
+        }
+        return accepted_ != -1;
+    }
+
+    // Bytes of the accepted connection waiting unread.
+    long unread() const {
 #if defined(_WIN32)
-        closesocket(static_cast<SOCKET>(socket_));
+        u_long count = 0;
+        ioctlsocket(static_cast<Native>(accepted_), FIONREAD, &count);
 #else
-        ::close(static_cast<int>(socket_));
+        int count = 0;
+        ioctl(static_cast<Native>(accepted_), FIONREAD, &count);
 #endif
-        socket_ = -1;
+        return static_cast<long>(count);
+    }
+
+    // Closes the listener and the accepted connection; unread bytes make it a reset.
+    void close() {
+        for (intptr_t* handle : {&accepted_, &socket_}) {
+            if (*handle == -1) continue;
+#if defined(_WIN32)
+            closesocket(static_cast<Native>(*handle));
+#else
+            ::close(static_cast<Native>(*handle));
+#endif
+            *handle = -1;
+        }
     }
 
   private:
+#if defined(_WIN32)
+    using Native = SOCKET;
+    static constexpr Native kInvalid = INVALID_SOCKET;
+#else
+    using Native = int;
+    static constexpr Native kInvalid = -1;
+#endif
     intptr_t socket_ = -1;
+    intptr_t accepted_ = -1;
     uint16_t port_ = 0;
     bool winsock_ = false;
 };

@@ -157,6 +157,41 @@ TEST_F(Faults, SilentPeerHangsOnlyItsOwnCallUntilItGoesAway) {
     ExpectWorks();
 }
 
+// A request too large for the system's buffers, to a peer that takes the
+// connection but never reads, and then goes away: the send stuck half-way
+// fails, the process lives on, and the next call works.
+TEST_F(Faults, PeerGoneWhileTheRequestIsBeingSentFailsOnlyThatCall) {
+    SilentListener silent;
+    ASSERT_TRUE(silent.listening());
+    component.Connect("127.0.0.1", silent.port());
+    std::atomic<bool> returned{false};
+    CallOutcome hung;
+    std::thread caller([&] {
+        hung = component.Call("PrintCheckCopy",
+                              {Param::Empty(), Param::Str(std::string(12 << 20, '7'))});
+        returned = true;
+    });
+    ASSERT_TRUE(silent.acceptOne());
+    // The buffers are full and the sender is stuck once the unread bytes stop growing.
+    long unread = -1;
+    for (int still = 0; still < 5;) {
+        std::this_thread::sleep_for(100ms);
+        const long now = silent.unread();
+        still = now > 0 && now == unread ? still + 1 : 0;
+        unread = now;
+    }
+    EXPECT_LT(unread, 12 << 20);
+    EXPECT_FALSE(returned);
+    silent.close();
+    caller.join();
+    EXPECT_TRUE(hung.returned);
+    EXPECT_FALSE(hung.result.flag);
+    ExpectReportedOnce(component, 1);
+
+    component.Connect("127.0.0.1", companion->port());
+    ExpectWorks();
+}
+
 // Half an answer, then silence: the same, and the half is never taken for a result.
 TEST_F(Faults, PeerFallingSilentMidAnswerHangsUntilItCloses) {
     companion->onRaw("GetLineLength", kLineLengthAnswer, Delivery().inPieces(2, 1h).thenClose());
