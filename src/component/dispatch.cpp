@@ -65,7 +65,8 @@ void CZarvikKassaAddInNative::Dispatch(long method, tVariant& result, tVariant* 
             break;
         case kProcessCheck: {
             // The "electronically" flag arrives as a boolean; anything else is a paper receipt.
-            const bool electronically = params[1].vt == VTYPE_BOOL && params[1].bVal;
+            // Its byte is read, not the bool: a byte other than 0 or 1 is then simply true.
+            const bool electronically = params[1].vt == VTYPE_BOOL && params[1].ui8Val != 0;
             out(3, driver.ProcessCheck(electronically, in(2)));
             break;
         }
