@@ -153,8 +153,31 @@ void CheckOut(const tVariant& value, const Memory& memory) {
            "an out-string's length is not its text's");
 }
 
+// The lookups the platform makes before calling: names of any text, indices
+// and aliases of any value.
+void LookUp(CZarvikKassaAddInNative& component, FuzzedDataProvider& input, Memory& memory) {
+    Texts texts;
+    tVariant name;
+    FillText(input, name, texts);
+    const long found = component.FindMethod(name.pwstrVal);
+    Expect(found >= -1 && found < component.GetNMethods(), "FindMethod gave no index");
+    const long index = input.ConsumeIntegral<long>() % 40;
+    const long alias = input.ConsumeIntegralInRange<long>(-1, 2);
+    const WCHAR_T* methodName = component.GetMethodName(index, alias);
+    if (methodName != nullptr) {
+        Expect(component.FindMethod(methodName) == index, "a method's own name finds another");
+        void* block = const_cast<WCHAR_T*>(methodName);
+        memory.FreeMemory(&block);
+    }
+    Expect(component.GetNParams(index) >= 0, "a negative parameter count");
+}
+
 void CallOnce(CZarvikKassaAddInNative& component, FuzzedDataProvider& input, Memory& memory,
               Connection& connection) {
+    if (input.ConsumeIntegralInRange<int>(0, 7) == 0) {
+        LookUp(component, input, memory);
+        return;
+    }
     long method;
     switch (input.ConsumeIntegralInRange<int>(0, 7)) {
         case 0:
