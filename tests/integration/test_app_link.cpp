@@ -9,6 +9,7 @@
 #include <string>
 #include <vector>
 
+#include "component_fixture.h"
 #include "platform_emulator.h"
 #include "test_companion.h"
 
@@ -19,10 +20,8 @@ using namespace std::chrono_literals;
 
 const char* const kParseFailed = "The server responded incorrectly, the answer is json.";
 
-class AppLink : public ::testing::Test {
+class AppLink : public ComponentWithCompanion {
   protected:
-    void SetUp() override { component.Connect("127.0.0.1", companion.port()); }
-
     // DeviceTest shows the message of any failure and the description of a success.
     std::pair<bool, std::string> DeviceTest() {
         const CallOutcome outcome = component.Call("DeviceTest", {Param::Empty(), Param::Empty()});
@@ -30,10 +29,6 @@ class AppLink : public ::testing::Test {
         EXPECT_TRUE(component.connection.errors.empty());
         return {outcome.result.flag, outcome.params[0].text};
     }
-
-    std::string logPath = UseFreshLogFolder();  // before the component opens its log
-    TestCompanion companion;
-    EmulatedComponent component{Component()};
 };
 
 // A whole answer of exactly `size` bytes whose description is all 'x'.

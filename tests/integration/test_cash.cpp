@@ -6,6 +6,7 @@
 #include <limits>
 #include <string>
 
+#include "component_fixture.h"
 #include "platform_emulator.h"
 #include "test_companion.h"
 
@@ -16,23 +17,11 @@ const char* const kInput =
     R"(<InputParameters><Parameters CashierName="Иванов"/></InputParameters>)";
 const char* const kCashierOnWire = R"("{\"CashierName\":\"Иванов\"}")";
 
-class Cash : public ::testing::Test {
+class Cash : public ComponentWithCompanion {
   protected:
-    void SetUp() override { component.Connect("127.0.0.1", companion.port()); }
-
     CallOutcome CashInOutcome(const Param& amount, const std::string& input = kInput) {
         return component.Call("CashInOutcome", {Param::Str("1"), Param::Str(input), amount});
     }
-    void ExpectReported(int code, const std::string& description) {
-        ASSERT_EQ(component.connection.errors.size(), 1u);
-        EXPECT_EQ(component.connection.errors[0].code, code);
-        EXPECT_EQ(component.connection.errors[0].description, description);
-        component.connection.errors.clear();
-    }
-
-    std::string logPath = UseFreshLogFolder();  // before the component opens its log
-    TestCompanion companion;
-    EmulatedComponent component{Component()};
 };
 
 TEST_F(Cash, AmountGoesBeforeTheCashierAndKeepsItsSign) {

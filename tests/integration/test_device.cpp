@@ -5,6 +5,7 @@
 #include <cstdint>
 #include <string>
 
+#include "component_fixture.h"
 #include "platform_emulator.h"
 #include "test_companion.h"
 
@@ -35,20 +36,14 @@ const char* const kFullDataKKTXml =
     "IsPawnshop=\"false\" IsAssurance=\"false\" AgentTypes=\"1,2\" AutomaticNumber=\"\" "
     "OFDCompany=\"ООО &quot;Такском&quot;\" OFDCompanyINN=\"7704211201\"/>\n";
 
-class Device : public ::testing::Test {
+class Device : public ComponentWithCompanion {
   protected:
-    void SetUp() override { component.Connect("127.0.0.1", companion.port()); }
-
     CallOutcome DeviceTest() {
         return component.Call("DeviceTest", {Param::Empty(), Param::Empty()});
     }
     CallOutcome GetDataKKT() {
         return component.Call("GetDataKKT", {Param::Empty(), Param::Empty()});
     }
-
-    std::string logPath = UseFreshLogFolder();  // before the component opens its log
-    TestCompanion companion;
-    EmulatedComponent component{Component()};
 };
 
 // The request line for an id as the companion sees it: the id signed, the

@@ -4,6 +4,7 @@
 
 #include <string>
 
+#include "component_fixture.h"
 #include "platform_emulator.h"
 #include "test_companion.h"
 
@@ -15,10 +16,8 @@ const char* const kProcessed =
     R"({"RequestStatus":2,"ProcessingKMResult":{"GUID":"a1b2","Result":true,)"
     R"("ResultCode":-1,"HandleCode":5,"StatusInfo":3}})";
 
-class Marking : public ::testing::Test {
+class Marking : public ComponentWithCompanion {
   protected:
-    void SetUp() override { component.Connect("127.0.0.1", companion.port()); }
-
     CallOutcome RequestKM(const std::string& request) {
         return component.Call("RequestKM", {Param::Str("1"), Param::Str(request), Param::Empty()});
     }
@@ -28,16 +27,6 @@ class Marking : public ::testing::Test {
     }
     // The request object as the companion received it: JSON text in a JSON string.
     std::string LastSent() { return companion.requests().back().paramList.at(2); }
-    void ExpectReported(int code, const std::string& description) {
-        ASSERT_EQ(component.connection.errors.size(), 1u);
-        EXPECT_EQ(component.connection.errors[0].code, code);
-        EXPECT_EQ(component.connection.errors[0].description, description);
-        component.connection.errors.clear();
-    }
-
-    std::string logPath = UseFreshLogFolder();  // before the component opens its log
-    TestCompanion companion;
-    EmulatedComponent component{Component()};
 };
 
 TEST_F(Marking, RequestObjectsAsSent) {

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "component_fixture.h"
 #include "platform_emulator.h"
 #include "test_companion.h"
 
@@ -39,10 +40,8 @@ const char* const kRegisteredOutput =
     "DateTime=\"2026-12-06T21:05:00\"/>\n"
     "</DocumentOutputParameters>\n";
 
-class Receipts : public ::testing::Test {
+class Receipts : public ComponentWithCompanion {
   protected:
-    void SetUp() override { component.Connect("127.0.0.1", companion.port()); }
-
     void AnswerRegistered() {
         companion.onResult("ProcessCheck", kRegistered);
         companion.onResult("GetDocumentOutputParametersAdditionals", kAdditionals);
@@ -67,10 +66,7 @@ class Receipts : public ::testing::Test {
         return lines;
     }
 
-    std::string logPath = UseFreshLogFolder();  // before the component opens its log
     size_t logStart = ReadFile(logPath).size();
-    TestCompanion companion;
-    EmulatedComponent component{Component()};
 };
 
 // Each piece found in the log after the one before it.

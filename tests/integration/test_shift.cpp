@@ -6,6 +6,7 @@
 #include <string>
 #include <vector>
 
+#include "component_fixture.h"
 #include "platform_emulator.h"
 #include "test_companion.h"
 
@@ -30,10 +31,8 @@ const char* const kCounters =
     R"("CountersOperationType4":{"CheckCount":1,"TotalChecksAmount":99.99,)"
     R"("CorrectionCheckCount":0,"TotalCorrectionChecksAmount":0}})";
 
-class Shift : public ::testing::Test {
+class Shift : public ComponentWithCompanion {
   protected:
-    void SetUp() override { component.Connect("127.0.0.1", companion.port()); }
-
     CallOutcome OpenShift(const std::string& input = kInput) {
         return component.Call("OpenShift", {Param::Str("1"), Param::Str(input), Param::Empty()});
     }
@@ -53,10 +52,6 @@ class Shift : public ::testing::Test {
         EXPECT_EQ(component.connection.errors[0].code, code);
         EXPECT_EQ(component.connection.errors[0].description, description);
     }
-
-    std::string logPath = UseFreshLogFolder();  // before the component opens its log
-    TestCompanion companion;
-    EmulatedComponent component{Component()};
 };
 
 TEST_F(Shift, OpenShiftSendsTheCashierAndAnswersStateAndFlags) {

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "component_fixture.h"
 #include "platform_emulator.h"
 #include "test_companion.h"
 
@@ -13,10 +14,8 @@ namespace {
 const char* const kInput =
     R"(<InputParameters><Parameters CashierName="Петрова"/></InputParameters>)";
 
-class Status : public ::testing::Test {
+class Status : public ComponentWithCompanion {
   protected:
-    void SetUp() override { component.Connect("127.0.0.1", companion.port()); }
-
     CallOutcome GetCurrentStatus() {
         return component.Call("GetCurrentStatus",
                               {Param::Str("1"), Param::Str("<ignored"), Param::Empty()});
@@ -33,10 +32,6 @@ class Status : public ::testing::Test {
         for (const auto& request : companion.requests()) methods.push_back(request.method);
         return methods;
     }
-
-    std::string logPath = UseFreshLogFolder();  // before the component opens its log
-    TestCompanion companion;
-    EmulatedComponent component{Component()};
 };
 
 TEST_F(Status, CurrentStatusWritesStateNumbersBalanceAndBacklog) {

@@ -3,23 +3,18 @@
 
 #include <string>
 
+#include "component_fixture.h"
 #include "platform_emulator.h"
 #include "test_companion.h"
 
 namespace zarvik::test {
 namespace {
 
-class TextDocument : public ::testing::Test {
+class TextDocument : public ComponentWithCompanion {
   protected:
-    void SetUp() override { component.Connect("127.0.0.1", companion.port()); }
-
     CallOutcome Print(const std::string& document) {
         return component.Call("PrintTextDocument", {Param::Str("1"), Param::Str(document)});
     }
-
-    std::string logPath = UseFreshLogFolder();  // before the component opens its log
-    TestCompanion companion;
-    EmulatedComponent component{Component()};
 };
 
 TEST_F(TextDocument, TextBarcodeAndTextLinesGoInDocumentOrder) {
