@@ -2,190 +2,16 @@
 
 #include <cstring>
 
+#include "model/xml_scan.h"
+
 namespace zarvik {
+
+using namespace xml;
 
 namespace {
 
 // tinyxml2 refuses to go deeper: the content of the 99th nested element.
 constexpr size_t kMaxDepth = 100;
-
-// Byte classes as tinyxml2 sees them in the "C" locale; every byte from 128
-// on may be part of a name.
-enum : uint8_t {
-    kSpace = 1,
-    kNameStart = 2,
-    kName = 4,
-    kValueStop = 8,  // ends a plain run inside an attribute value
-};
-
-struct ByteClasses {
-    uint8_t of[256];
-    constexpr ByteClasses() : of() {
-        for (int c = 0; c < 256; ++c) {
-            uint8_t k = 0;
-            if (c == ' ' || (c >= '\t' && c <= '\r')) k |= kSpace;
-            if (c >= 128 || (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || c == ':' ||
-                c == '_') {
-                k |= kNameStart | kName;
-            }
-            if ((c >= '0' && c <= '9') || c == '.' || c == '-') k |= kName;
-            if (c == 0 || c == '"' || c == '\'' || c == '&' || c == '\r' || c == '\n') {
-                k |= kValueStop;
-            }
-            of[c] = k;
-        }
-    }
-};
-
-constexpr ByteClasses kClasses;
-
-inline uint8_t ClassOf(char c) { return kClasses.of[static_cast<unsigned char>(c)]; }
-
-inline char* SkipSpace(char* p, int& line) {
-    while (ClassOf(*p) & kSpace) {
-        if (*p == '\n') ++line;
-        ++p;
-    }
-    return p;
-}
-
-inline char* SkipName(char* p) {
-    while (ClassOf(*p) & kName) ++p;
-    return p;
-}
-
-// The first `tag` from p on, counting the lines passed; null when the text
-// ends first.
-char* FindTag(char* p, const char* tag, size_t length, int& line) {
-    for (; *p; ++p) {
-        if (*p == *tag && std::strncmp(p, tag, length) == 0) return p;
-        if (*p == '\n') ++line;
-    }
-    return nullptr;
-}
-
-struct Entity {
-    const char* name;
-    size_t length;
-    char value;
-};
-
-const Entity kEntities[] = {
-    {"quot", 4, '"'}, {"amp", 3, '&'}, {"apos", 4, '\''}, {"lt", 2, '<'}, {"gt", 2, '>'},
-};
-
-// tinyxml2's encoder: up to 0x1FFFFF, nothing at all beyond.
-int EncodeUtf8(unsigned long code, char* out) {
-    int length;
-    if (code < 0x80) {
-        out[0] = static_cast<char>(code);
-        return 1;
-    } else if (code < 0x800) {
-        length = 2;
-    } else if (code < 0x10000) {
-        length = 3;
-    } else if (code < 0x200000) {
-        length = 4;
-    } else {
-        return 0;
-    }
-    static const unsigned char kLead[5] = {0, 0, 0xC0, 0xE0, 0xF0};
-    for (int i = length - 1; i > 0; --i) {
-        out[i] = static_cast<char>((code & 0x3F) | 0x80);
-        code >>= 6;
-    }
-    out[0] = static_cast<char>(code | kLead[length]);
-    return length;
-}
-
-// A character reference at p ("&#"): where the text goes on, with its bytes
-// in out; null when the '&' stays as written. The digits are read backwards
-// from the first ';' with tinyxml2's wrapping arithmetic, so odd references
-// ("&#;", "&#x1x41;", twenty digits) decode to the same bytes. `semicolon`
-// caches the first ';' not before p (or `end`): many '&#' without one would
-// otherwise cost a search each.
-const char* ReadCharacterRef(const char* p, const char* end, const char*& semicolon, char* out,
-                             int& length) {
-    length = 0;
-    if (!p[2]) return p + 1;  // tinyxml2 drops the '&' of a trailing "&#"
-    const bool hex = p[2] == 'x';
-    const char* from = p + (hex ? 3 : 2);
-    if (!*from) return nullptr;
-    if (semicolon < from) {
-        semicolon = static_cast<const char*>(std::memchr(from, ';', end - from));
-        if (!semicolon) semicolon = end;
-    }
-    if (semicolon == end) return nullptr;
-    unsigned long code = 0;
-    unsigned mult = 1;
-    const char stop = hex ? 'x' : '#';
-    for (const char* q = semicolon - 1; *q != stop; --q) {
-        unsigned digit;
-        if (*q >= '0' && *q <= '9') {
-            digit = static_cast<unsigned>(*q - '0');
-        } else if (hex && *q >= 'a' && *q <= 'f') {
-            digit = static_cast<unsigned>(*q - 'a' + 10);
-        } else if (hex && *q >= 'A' && *q <= 'F') {
-            digit = static_cast<unsigned>(*q - 'A' + 10);
-        } else {
-            return nullptr;
-        }
-        const unsigned scaled = mult * digit;
-        code += scaled;
-        mult *= hex ? 16 : 10;
-    }
-    length = EncodeUtf8(code, out);
-    return semicolon + 1;
-}
-
-// Decodes [start, end) in place into a NUL-terminated text. Line ends (CR LF,
-// LF CR, a lone CR) become LF. An unknown entity passes its '&' by moving
-// both positions without a copy, so once an earlier reference shortened the
-// text the byte already at the write position stays: tinyxml2's result,
-// kept byte for byte.
-void DecodeValue(char* start, char* end) {
-    *end = 0;
-    const char* p = start;
-    char* q = start;
-    const char* semicolon = start;
-    while (p < end) {
-        const char c = *p;
-        if (c == '\r' || c == '\n') {
-            p += p[1] == (c == '\r' ? '\n' : '\r') ? 2 : 1;
-            *q++ = '\n';
-        } else if (c != '&') {
-            *q++ = *p++;
-        } else if (p[1] == '#') {
-            char bytes[4];
-            int length = 0;
-            const char* next = ReadCharacterRef(p, end, semicolon, bytes, length);
-            if (next) {
-                p = next;
-                std::memcpy(q, bytes, static_cast<size_t>(length));
-                q += length;
-            } else {
-                *q++ = *p++;
-            }
-        } else {
-            const Entity* found = nullptr;
-            for (const Entity& entity : kEntities) {
-                if (std::strncmp(p + 1, entity.name, entity.length) == 0 &&
-                    p[entity.length + 1] == ';') {
-                    found = &entity;
-                    break;
-                }
-            }
-            if (found) {
-                *q++ = found->value;
-                p += found->length + 2;
-            } else {
-                ++p;
-                ++q;
-            }
-        }
-    }
-    *q = 0;
-}
 
 }  // namespace
 
@@ -222,12 +48,14 @@ XmlParseResult XmlDocument::Parse(const char* text, size_t size) {
     if (const void* zero = std::memchr(text, 0, size)) {
         size = static_cast<size_t>(static_cast<const char*>(zero) - text);
     }
-    if (capacity_ < size + 1) {
-        buffer_.reset(new char[size + 1]);
-        capacity_ = size + 1;
+    const size_t needed = size + 1 + kScanPadding;
+    if (capacity_ < needed) {
+        buffer_.reset(new char[needed]);
+        capacity_ = needed;
     }
     std::memcpy(buffer_.get(), text, size);
-    buffer_[size] = 0;
+    // Defined bytes beyond the end too: the scans read them.
+    std::memset(buffer_.get() + size, 0, 1 + kScanPadding);
 
     int line = 1;
     char* p = SkipSpace(buffer_.get(), line);
@@ -306,6 +134,7 @@ bool XmlDocument::ParseNodes(char* p, int line) {
         char* const nameEnd = SkipName(p + 1);
         p = nameEnd;
         const size_t attributeBegin = attributes_.size();
+        uint64_t names = 0;  // a bit per attribute name of this tag
         bool empty = false;
         for (;;) {
             p = SkipSpace(p, line);
@@ -321,33 +150,33 @@ bool XmlDocument::ParseNodes(char* p, int line) {
                 const char quote = *p;
                 if (quote != '"' && quote != '\'') return Fail(attributeLine);
                 char* const value = ++p;
-                bool decode = false;
-                for (;; ++p) {
-                    const char c = *p;
-                    if (!(ClassOf(c) & kValueStop)) continue;
-                    if (c == quote) break;
-                    if (c == '\n') {
-                        ++line;
-                    } else if (c == 0) {
-                        return Fail(attributeLine);
-                    } else if (c == '&' || c == '\r') {
-                        decode = true;
-                    }
-                }
-                char* const valueEnd = p++;
+                const ValueScan scan = ScanValue(value, quote, line);
+                if (!scan.end) return Fail(attributeLine);
+                p = scan.end + 1;
+                // The same name twice? A bit per name length and ends skips most
+                // comparisons. Earlier names lie before this one in the buffer, so
+                // reading one at this name's length stays inside it.
                 const size_t nameLength = static_cast<size_t>(attributeNameEnd - attributeName);
-                for (size_t i = attributeBegin; i < attributes_.size(); ++i) {
-                    const char* other = attributes_[i].name_;
-                    if (std::strncmp(other, attributeName, nameLength) == 0 &&
-                        other[nameLength] == 0) {
-                        return Fail(attributeLine);  // the same name twice
+                const uint64_t bit = uint64_t{1}
+                                     << ((nameLength +
+                                          static_cast<unsigned char>(attributeNameEnd[-1]) * 7u +
+                                          static_cast<unsigned char>(*attributeName)) &
+                                         63u);
+                if (names & bit) {
+                    for (size_t i = attributeBegin; i < attributes_.size(); ++i) {
+                        const char* other = attributes_[i].name_;
+                        if (other[nameLength] == 0 && other[0] == attributeName[0] &&
+                            std::memcmp(other, attributeName, nameLength) == 0) {
+                            return Fail(attributeLine);
+                        }
                     }
                 }
+                names |= bit;
                 *attributeNameEnd = 0;
-                if (decode) {
-                    DecodeValue(value, valueEnd);
+                if (scan.decode) {
+                    DecodeValue(scan.change, scan.end);
                 } else {
-                    *valueEnd = 0;
+                    *scan.end = 0;
                 }
                 attributes_.emplace_back();
                 attributes_.back().name_ = attributeName;
