@@ -21,10 +21,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzz::ExpectInputRefusal(error);
         return 0;
     }
-    rapidjson::Document document;
     std::string text;
     try {
-        text = WriteCompactJson(RequestKMToJson(request, document.GetAllocator()));
+        text = RequestKMText(request);
     } catch (const ZarvikKassaErrorException& error) {
         // Only a number JSON cannot carry may stop the request here.
         fuzz::ExpectInputRefusal(error);

@@ -7,6 +7,7 @@
 #include <cstring>
 #include <optional>
 
+#include "applink/json_text.h"
 #include "applink/tcp_client.h"
 #include "core/driver_error.h"
 #include "log/exchange_log.h"
@@ -31,62 +32,24 @@ class CloseOnExit {
     TCPClient& tcp_;
 };
 
-// How the compact writer writes each byte inside a string: itself, a short
-// escape such as \n, or the six-character form \u001D.
-struct EscapeTable {
-    char letter[256] = {};  // 0: the byte itself; 'u': the six-character form
-    unsigned char size[256] = {};
-    constexpr EscapeTable() {
-        for (int c = 0; c < 256; ++c) size[c] = 1;
-        for (int c = 0; c < 0x20; ++c) letter[c] = 'u', size[c] = 6;
-        const char shortForms[][2] = {{'\b', 'b'}, {'\t', 't'}, {'\n', 'n'}, {'\f', 'f'},
-                                      {'\r', 'r'}, {'"', '"'},  {'\\', '\\'}};
-        for (const auto& form : shortForms) {
-            letter[static_cast<unsigned char>(form[0])] = form[1];
-            size[static_cast<unsigned char>(form[0])] = 2;
-        }
-    }
-};
-constexpr EscapeTable kEscapes;
-
-// A string parameter, byte for byte as the compact writer writes it and, like
-// the writer, up to its first zero byte. A receipt arrives here as a JSON
-// text of megabytes with a quotation mark every few bytes: it is measured,
-// then escaped straight into the request in one pass.
-void WriteString(Writer& writer, rapidjson::StringBuffer& buffer, const std::string& text) {
-    static const char kHex[] = "0123456789ABCDEF";
-    const auto* bytes = reinterpret_cast<const unsigned char*>(text.c_str());
-    const size_t length = std::strlen(text.c_str());
-    size_t size = 2;
-    for (size_t i = 0; i < length; ++i) size += kEscapes.size[bytes[i]];
-
+// A string parameter, as the compact writer writes it and, like the writer,
+// up to its first zero byte.
+void WriteString(JsonTextWriter& writer, JsonTextStream& stream, const std::string& text) {
     writer.RawValue("", 0, rapidjson::kStringType);  // only the separator before the value
-    char* p = buffer.Push(size);
-    *p++ = '"';
-    for (size_t i = 0; i < length; ++i) {
-        const unsigned char c = bytes[i];
-        const char letter = kEscapes.letter[c];
-        if (letter == 0) {
-            *p++ = static_cast<char>(c);
-        } else if (letter != 'u') {
-            *p++ = '\\';
-            *p++ = letter;
-        } else {
-            *p++ = '\\';
-            *p++ = 'u';
-            *p++ = '0';
-            *p++ = '0';
-            *p++ = kHex[c >> 4];
-            *p++ = kHex[c & 0xF];
-        }
-    }
-    *p = '"';
+    stream.Append("\"", 1);
+    stream.AppendEscaped(text.c_str(), std::strlen(text.c_str()));
+    stream.Append("\"", 1);
 }
 
-void WriteParam(Writer& writer, rapidjson::StringBuffer& buffer, const JsonRpcParam& param) {
+void WriteParam(JsonTextWriter& writer, JsonTextStream& stream, const JsonRpcParam& param) {
     switch (param.kind) {
         case JsonRpcParam::Kind::String:
-            WriteString(writer, buffer, param.text);
+            WriteString(writer, stream, param.text);
+            break;
+        case JsonRpcParam::Kind::Literal:
+            // A receipt of megabytes: appended whole rather than byte by byte.
+            writer.RawValue("", 0, rapidjson::kStringType);
+            stream.Append(param.text.data(), param.text.size());
             break;
         case JsonRpcParam::Kind::Double:
             writer.Double(param.number);
@@ -104,8 +67,12 @@ void WriteParam(Writer& writer, rapidjson::StringBuffer& buffer, const JsonRpcPa
 }
 
 std::string RequestLine(uint32_t id, const std::string& method, const JsonRpcParams& params) {
-    rapidjson::StringBuffer buffer;
-    Writer writer(buffer);
+    size_t expected = 96 + method.size();
+    for (const auto& param : params) expected += param.text.size() + 24;
+    std::string line;
+    line.reserve(expected);
+    JsonTextStream stream(line, JsonTextStream::Form::Plain);
+    JsonTextWriter writer(stream);
     writer.StartObject();
     writer.Key("jsonrpc");
     writer.String("2.0");
@@ -115,12 +82,11 @@ std::string RequestLine(uint32_t id, const std::string& method, const JsonRpcPar
     writer.String(method.c_str());
     writer.Key("params");
     writer.StartArray();
-    for (const auto& param : params) WriteParam(writer, buffer, param);
+    for (const auto& param : params) WriteParam(writer, stream, param);
     writer.EndArray();
     writer.EndObject();
-    buffer.Put('\r');
-    buffer.Put('\n');
-    return std::string(buffer.GetString(), buffer.GetSize());
+    stream.Append("\r\n", 2);
+    return line;
 }
 
 // The message of an answer's "error" member; null counts as no error at all,
@@ -142,6 +108,13 @@ JsonRpcParam JsonRpcParam::String(std::string text) {
     JsonRpcParam param;
     param.kind = Kind::String;
     param.text = std::move(text);
+    return param;
+}
+
+JsonRpcParam JsonRpcParam::Literal(std::string json) {
+    JsonRpcParam param;
+    param.kind = Kind::Literal;
+    param.text = std::move(json);
     return param;
 }
 
@@ -188,6 +161,7 @@ void JsonRpcClient::call(uint32_t id, const std::string& method, const JsonRpcPa
     const std::string line = RequestLine(id, method, params);
     log_.Info("Request:");
     log_.Info(line);
+    log_.Flush();  // in the file before the wait for an answer that may never come
     tcp_.send(line);
 
     std::string answer;

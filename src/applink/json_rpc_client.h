@@ -36,9 +36,12 @@ class ResponseContainErrorException : public JsonRpcClientException {
 
 // One positional request parameter.
 struct JsonRpcParam {
-    enum class Kind { String, Double, Int, UInt, Bool };
+    enum class Kind { String, Double, Int, UInt, Bool, Literal };
 
     static JsonRpcParam String(std::string text);
+    // A parameter given as its JSON text, already escaped and quoted, sent as
+    // it stands.
+    static JsonRpcParam Literal(std::string json);
     static JsonRpcParam Double(double number);
     static JsonRpcParam Int(int32_t value);
     static JsonRpcParam UInt(uint32_t value);

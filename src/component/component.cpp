@@ -105,6 +105,12 @@ bool CZarvikKassaAddInNative::CallAsFunc(const long method, tVariant* result, tV
     if (method == kGetLastError) return true;  // no error state is kept: nothing to give
     if (result == nullptr) return false;
 
+    // Whatever the call wrote to the log is in the file when it returns.
+    struct FlushOnExit {
+        ExchangeLog& log;
+        ~FlushOnExit() { log.Flush(); }
+    } flushOnExit{*log_};
+
     // Nothing may escape into the platform: a throw across its frames ends the
     // cashier's 1C session.
     try {

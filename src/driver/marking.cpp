@@ -1,6 +1,7 @@
 // Marking-code checks. The driver keeps no marking state: sessions, requests
 // and their GUIDs live in the companion application, and every call is
 // forwarded as it comes.
+#include "applink/json_text.h"
 #include "applink/kassa_app_client.h"
 #include "driver/answer_members.h"
 #include "driver/kkt_driver.h"
@@ -20,10 +21,6 @@ uint32_t ReadCode(const rapidjson::Value& object, const char* key) {
     return static_cast<uint32_t>(Client::readInt(object, key));  // names the key
 }
 
-JsonRpcParam JsonTextParam(const rapidjson::Value& object) {
-    return JsonRpcParam::String(WriteCompactJson(object));
-}
-
 }  // namespace
 
 void OpenSessionRegistrationKM(KassaAppClient& client) {
@@ -37,10 +34,8 @@ void CloseSessionRegistrationKM(KassaAppClient& client) {
 }
 
 RequestKMResult RequestKM(KassaAppClient& client, const zarvik::RequestKM& request) {
-    rapidjson::Document document;
     JsonRpcResult out;
-    client.invoke("RequestKM", {JsonTextParam(RequestKMToJson(request, document.GetAllocator()))},
-                  out);
+    client.invoke("RequestKM", {JsonRpcParam::String(RequestKMText(request))}, out);
     const rapidjson::Value& verdict = Client::member(out.result, "RequestKMResult");
     RequestKMResult result;
     result.Checking = Client::readBool(verdict, "Checking");
@@ -64,13 +59,17 @@ ProcessingKMResult GetProcessingKMResult(KassaAppClient& client, int32_t& reques
 }
 
 void ConfirmKM(KassaAppClient& client, const std::string& guid, uint32_t confirmationType) {
-    rapidjson::Document document;
-    auto& allocator = document.GetAllocator();
-    rapidjson::Value object(rapidjson::kObjectType);
-    object.AddMember("GUID", rapidjson::Value(guid.c_str(), allocator), allocator);
-    object.AddMember("ConfirmationType", confirmationType, allocator);
+    std::string text;
+    JsonTextStream stream(text, JsonTextStream::Form::Plain);
+    JsonTextWriter writer(stream);
+    writer.StartObject();
+    writer.Key("GUID");
+    writer.String(guid.c_str());
+    writer.Key("ConfirmationType");
+    writer.Uint(confirmationType);
+    writer.EndObject();
     JsonRpcResult out;
-    client.invoke("ConfirmKM", {JsonTextParam(object)}, out);
+    client.invoke("ConfirmKM", {JsonRpcParam::String(std::move(text))}, out);
 }
 
 }  // namespace app

@@ -49,8 +49,8 @@ ExchangeLog::ExchangeLog(const std::string& path) : path_(path), file_(path) {}
 
 void ExchangeLog::Write(std::string_view level, std::string_view message) {
     if (!file_.isOpen()) return;
-    std::string line;
-    line.reserve(message.size() + level.size() + 32);
+    std::string& line = pending_;
+    line.reserve(line.size() + message.size() + level.size() + 32);
     line += '[';
     line += LocalTimestamp();
     line += "] ";
@@ -71,7 +71,15 @@ void ExchangeLog::Write(std::string_view level, std::string_view message) {
         line += message;
     }
     line += '\n';
-    file_.append(line.data(), line.size());
+}
+
+void ExchangeLog::Flush() noexcept {
+    if (pending_.empty()) return;
+    file_.append(pending_.data(), pending_.size());
+    pending_.clear();
+    // A receipt of megabytes is not kept in memory until the next one.
+    constexpr size_t kKept = 1 << 20;
+    if (pending_.capacity() > kKept) std::string().swap(pending_);
 }
 
 }  // namespace zarvik

@@ -17,21 +17,32 @@ extern const char* const kLogFileName;    // "1C_exchange_data.log"
 // directory") when it cannot be made.
 std::string ComputeLogPath(const std::string& folderName, const std::string& fileName);
 
+// Lines are held while the driver works on a call and reach the file together
+// at each Flush: before every request goes to the companion (so that a call
+// that never returns still shows what it sent) and when the platform's call
+// ends. A receipt's dozen lines then cost a few writes instead of a dozen,
+// and each write holds whole lines, so components sharing the file never cut
+// into each other's lines.
 class ExchangeLog {
   public:
     explicit ExchangeLog(const std::string& path);  // a file that cannot be opened is not an error
+    ~ExchangeLog() { Flush(); }
+    ExchangeLog(const ExchangeLog&) = delete;
+    ExchangeLog& operator=(const ExchangeLog&) = delete;
 
-    // "[YYYY-MM-DD HH:MM:SS] LEVEL: message" and a line end, in one write.
+    // "[YYYY-MM-DD HH:MM:SS] LEVEL: message" and a line end.
     // A log that cannot be written never fails the fiscal operation.
     void Write(std::string_view level, std::string_view message);
     void Info(std::string_view message) { Write("INFO", message); }
     void Warn(std::string_view message) { Write("WARN", message); }
+    void Flush() noexcept;
 
     const std::string& path() const { return path_; }
 
   private:
     std::string path_;
     platform::AppendFile file_;
+    std::string pending_;  // whole lines not yet written
 };
 
 }  // namespace zarvik

@@ -1,81 +1,80 @@
 #include "model/check_encoding.h"
 
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
-
 namespace zarvik {
 
 namespace {
 
-using rapidjson::StringRef;
-using rapidjson::Value;
-
-Value Text(const std::string& text, JsonAllocator& allocator) {
-    return Value(text.data(), static_cast<rapidjson::SizeType>(text.size()), allocator);
-}
-
 // The three lists are always written, even empty: the companion expects them.
-Value Positions(const CheckPackage& check, JsonAllocator& allocator) {
-    Value fiscalStrings(rapidjson::kArrayType);
-    fiscalStrings.Reserve(static_cast<rapidjson::SizeType>(check.FiscalStrings.size()), allocator);
-    for (const FiscalString& position : check.FiscalStrings) {
-        Value object(rapidjson::kObjectType);
-        WriteFiscalString(position, object, allocator);
-        fiscalStrings.PushBack(object, allocator);
-    }
+void WritePositions(const CheckPackage& check, JsonTextWriter& writer) {
+    writer.StartObject();
+    writer.Name("FiscalString");
+    writer.StartArray();
+    for (const FiscalString& position : check.FiscalStrings) WriteFiscalString(position, writer);
+    writer.EndArray();
 
-    Value textStrings(rapidjson::kArrayType);
-    textStrings.Reserve(static_cast<rapidjson::SizeType>(check.TextStrings.size()), allocator);
+    writer.Name("TextString");
+    writer.StartArray();
     for (const std::string& line : check.TextStrings) {
-        Value object(rapidjson::kObjectType);
-        object.AddMember("Text", Text(line, allocator), allocator);
-        textStrings.PushBack(object, allocator);
+        writer.StartObject();
+        writer.Name("Text");
+        writer.Text(line);
+        writer.EndObject();
     }
+    writer.EndArray();
 
     // "Barcode" (the Base64 value) comes before "BarcodeType" here.
-    Value barcodes(rapidjson::kArrayType);
-    barcodes.Reserve(static_cast<rapidjson::SizeType>(check.Barcodes.size()), allocator);
+    writer.Name("Barcode");
+    writer.StartArray();
     for (const Barcode& barcode : check.Barcodes) {
-        Value object(rapidjson::kObjectType);
-        object.AddMember("Barcode", Text(barcode.ValueBase64, allocator), allocator);
-        object.AddMember("BarcodeType", Text(barcode.Type, allocator), allocator);
-        barcodes.PushBack(object, allocator);
+        writer.StartObject();
+        writer.Name("Barcode");
+        writer.Text(barcode.ValueBase64);
+        writer.Name("BarcodeType");
+        writer.Text(barcode.Type);
+        writer.EndObject();
     }
-
-    Value positions(rapidjson::kObjectType);
-    positions.AddMember("FiscalString", fiscalStrings, allocator);
-    positions.AddMember("TextString", textStrings, allocator);
-    positions.AddMember("Barcode", barcodes, allocator);
-    return positions;
+    writer.EndArray();
+    writer.EndObject();
 }
+
+void WriteCheckDocument(const CheckPackage& check, JsonTextStream& stream) {
+    JsonTextWriter writer(stream);
+    writer.StartObject();
+    writer.Name("Parameters");
+    WriteCheckParameters(check, writer);
+    writer.Name("Positions");
+    WritePositions(check, writer);
+    writer.Name("Payments");
+    WriteCheckPayments(check, writer);
+    writer.EndObject();
+}
+
+// Room for the whole document at once: a position takes some 600 bytes.
+size_t ExpectedSize(const CheckPackage& check) { return 1024 + check.FiscalStrings.size() * 768; }
 
 }  // namespace
 
 std::string CheckDocumentText(const CheckPackage& check) {
-    rapidjson::Document document(rapidjson::kObjectType);
-    JsonAllocator& allocator = document.GetAllocator();
-
-    Value parameters(rapidjson::kObjectType);
-    WriteCheckParameters(check, parameters, allocator);
-    Value payments(rapidjson::kObjectType);
-    WriteCheckPayments(check, payments, allocator);
-
-    document.AddMember("Parameters", parameters, allocator);
-    document.AddMember("Positions", Positions(check, allocator), allocator);
-    document.AddMember("Payments", payments, allocator);
-
-    rapidjson::StringBuffer buffer;
-    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-    document.Accept(writer);
-    return std::string(buffer.GetString(), buffer.GetSize());
+    std::string text;
+    text.reserve(ExpectedSize(check));
+    JsonTextStream stream(text, JsonTextStream::Form::Plain);
+    WriteCheckDocument(check, stream);
+    return text;
 }
 
 JsonRpcParams ProcessCheckParams(bool electronically, const CheckPackage& check) {
+    std::string literal;
+    literal.reserve(ExpectedSize(check) * 5 / 4);
+    JsonTextStream stream(literal, JsonTextStream::Form::Escaped);
+    stream.Append("\"", 1);
+    WriteCheckDocument(check, stream);
+    stream.Append("\"", 1);
+
     JsonRpcParams params;
     params.reserve(3);
     params.push_back(JsonRpcParam::String(std::string()));
     params.push_back(JsonRpcParam::Bool(electronically));
-    params.push_back(JsonRpcParam::String(CheckDocumentText(check)));
+    params.push_back(JsonRpcParam::Literal(std::move(literal)));
     return params;
 }
 

@@ -75,13 +75,6 @@ P ReadPart(const tinyxml2::XMLElement& element, const Field<P> (&table)[N]) {
     return part;
 }
 
-template <typename P, std::size_t N>
-rapidjson::Value PartToJson(const P& part, const Field<P> (&table)[N], JsonAllocator& allocator) {
-    rapidjson::Value object(rapidjson::kObjectType);
-    WriteFields(part, table, object, allocator);
-    return object;
-}
-
 }  // namespace
 
 CorrectionData ReadCorrectionData(const tinyxml2::XMLElement& element) {
@@ -106,30 +99,29 @@ IndustryAttribute ReadIndustryAttribute(const tinyxml2::XMLElement& element) {
     return ReadPart(element, kIndustryAttributeFields);
 }
 
-rapidjson::Value CorrectionDataToJson(const CorrectionData& part, JsonAllocator& allocator) {
-    return PartToJson(part, kCorrectionDataFields, allocator);
-}
-rapidjson::Value CustomerDetailToJson(const CustomerDetail& part, JsonAllocator& allocator) {
-    return PartToJson(part, kCustomerDetailFields, allocator);
-}
-rapidjson::Value AgentDataToJson(const AgentData& part, JsonAllocator& allocator) {
-    return PartToJson(part, kAgentDataFields, allocator);
-}
-rapidjson::Value VendorDataToJson(const VendorData& part, JsonAllocator& allocator) {
-    return PartToJson(part, kVendorDataFields, allocator);
-}
-rapidjson::Value UserAttributeToJson(const UserAttribute& part, JsonAllocator& allocator) {
-    return PartToJson(part, kUserAttributeFields, allocator);
-}
-rapidjson::Value OperationalAttributeToJson(const OperationalAttribute& part,
-                                            JsonAllocator& allocator) {
-    return PartToJson(part, kOperationalAttributeFields, allocator);
-}
-rapidjson::Value IndustryAttributeToJson(const IndustryAttribute& part, JsonAllocator& allocator) {
-    return PartToJson(part, kIndustryAttributeFields, allocator);
-}
-
 namespace {
+
+void WriteCorrectionData(const CorrectionData& part, JsonTextWriter& writer) {
+    WriteObject(part, kCorrectionDataFields, writer);
+}
+void WriteCustomerDetail(const CustomerDetail& part, JsonTextWriter& writer) {
+    WriteObject(part, kCustomerDetailFields, writer);
+}
+void WriteAgentData(const AgentData& part, JsonTextWriter& writer) {
+    WriteObject(part, kAgentDataFields, writer);
+}
+void WriteVendorData(const VendorData& part, JsonTextWriter& writer) {
+    WriteObject(part, kVendorDataFields, writer);
+}
+void WriteUserAttribute(const UserAttribute& part, JsonTextWriter& writer) {
+    WriteObject(part, kUserAttributeFields, writer);
+}
+void WriteOperationalAttribute(const OperationalAttribute& part, JsonTextWriter& writer) {
+    WriteObject(part, kOperationalAttributeFields, writer);
+}
+void WriteIndustryAttribute(const IndustryAttribute& part, JsonTextWriter& writer) {
+    WriteObject(part, kIndustryAttributeFields, writer);
+}
 
 using CP = CheckPackage;
 using FS = FiscalString;
@@ -138,11 +130,11 @@ const Field<CheckPackage> kParametersFields[] = {
     Row<&CP::CashierName>("CashierName", "CashierName", Required, Text, Always),
     Row<&CP::CashierINN>("CashierINN", "CashierVATIN", IfAttribute, Text, WhenPresent),
     Row<&CP::OperationType>("OperationType", "PaymentType", Plain, Integer, Always),
-    PartRow<&CP::CorrectionData, ReadCorrectionData, CorrectionDataToJson>("CorrectionData",
-                                                                           "CorrectionData"),
+    PartRow<&CP::CorrectionData, ReadCorrectionData, WriteCorrectionData>("CorrectionData",
+                                                                          "CorrectionData"),
     Row<&CP::TaxationSystem>("TaxationSystem", "TaxVariant", Plain, Integer, Always),
-    PartRow<&CP::CustomerDetail, ReadCustomerDetail, CustomerDetailToJson>("CustomerDetail",
-                                                                           "CustomerDetail"),
+    PartRow<&CP::CustomerDetail, ReadCustomerDetail, WriteCustomerDetail>("CustomerDetail",
+                                                                          "CustomerDetail"),
     Row<&CP::CustomerEmail>("CustomerEmail", "CustomerEmail", IfAttribute, Text, WhenPresent),
     Row<&CP::CustomerPhone>("CustomerPhone", "CustomerPhone", IfAttribute, Text, WhenPresent),
     Row<&CP::SenderEmail>("SenderEmail", "SenderEmail", IfAttribute, Text, WhenPresent),
@@ -152,15 +144,15 @@ const Field<CheckPackage> kParametersFields[] = {
     Row<&CP::SaleLocation>("SaleLocation", "AddressSettle", IfAttribute, Text, WhenPresent),
     Row<&CP::AutomatNumber>("AutomatNumber", "AutomatNumber", IfAttribute, Text, WhenPresent),
     Row<&CP::AgentType>("AgentType", "AgentSign", NonZero, Integer, WhenPresent),
-    PartRow<&CP::AgentData, ReadAgentData, AgentDataToJson>("AgentData", "AgentData"),
-    PartRow<&CP::VendorData, ReadVendorData, VendorDataToJson>("VendorData", "PurveyorData"),
-    PartRow<&CP::UserAttribute, ReadUserAttribute, UserAttributeToJson>("UserAttribute",
-                                                                        "UserAttribute"),
+    PartRow<&CP::AgentData, ReadAgentData, WriteAgentData>("AgentData", "AgentData"),
+    PartRow<&CP::VendorData, ReadVendorData, WriteVendorData>("VendorData", "PurveyorData"),
+    PartRow<&CP::UserAttribute, ReadUserAttribute, WriteUserAttribute>("UserAttribute",
+                                                                       "UserAttribute"),
     Row<&CP::AdditionalAttribute>("AdditionalAttribute", "AdditionalAttribute", IfAttribute, Text,
                                   WhenPresent),
-    PartRow<&CP::OperationalAttribute, ReadOperationalAttribute, OperationalAttributeToJson>(
+    PartRow<&CP::OperationalAttribute, ReadOperationalAttribute, WriteOperationalAttribute>(
         "OperationalAttribute", "OperationalAttribute"),
-    PartRow<&CP::IndustryAttribute, ReadIndustryAttribute, IndustryAttributeToJson>(
+    PartRow<&CP::IndustryAttribute, ReadIndustryAttribute, WriteIndustryAttribute>(
         "IndustryAttribute", "IndustryAttribute"),
 };
 
@@ -179,14 +171,13 @@ const Field<FiscalString> kFiscalStringFields[] = {
                                  WhenPresent),
     Row<&FS::CalculationAgent>("CalculationAgent", "SignSubjectCalculationAgent", NonZero, Unsigned,
                                WhenPresent),
-    PartRow<&FS::AgentData, ReadAgentData, AgentDataToJson>("AgentData", "AgentData"),
-    PartRow<&FS::VendorData, ReadVendorData, VendorDataToJson>("VendorData", "PurveyorData"),
+    PartRow<&FS::AgentData, ReadAgentData, WriteAgentData>("AgentData", "AgentData"),
+    PartRow<&FS::VendorData, ReadVendorData, WriteVendorData>("VendorData", "PurveyorData"),
     Row<&FS::MeasureOfQuantity>("MeasureOfQuantity", "MeasurementUnit", IfAttribute, Integer,
                                 WhenPresent),
-    PartRow<&FS::FractionalQuantity, ReadFractionalQuantity, FractionalQuantityToJson>(
+    PartRow<&FS::FractionalQuantity, ReadFractionalQuantity, WriteFractionalQuantity>(
         "FractionalQuantity", "FractionalQuantity"),
-    PartRow<&FS::GoodCodeData, ReadGoodCodeData, GoodCodeDataToJson>("GoodCodeData",
-                                                                     "GoodCodeData"),
+    PartRow<&FS::GoodCodeData, ReadGoodCodeData, WriteGoodCodeData>("GoodCodeData", "GoodCodeData"),
     Row<&FS::MarkingCode>("MarkingCode", "MarkingCode", IfAttribute, Text, WhenPresent),
     Row<&FS::CountryOfOrigin>("CountryOfOrigin", "CountryOfOrigin", IfAttribute, Text, WhenPresent),
     Row<&FS::CustomsDeclaration>("CustomsDeclaration", "CustomsDeclaration", IfAttribute, Text,
@@ -194,7 +185,7 @@ const Field<FiscalString> kFiscalStringFields[] = {
     Row<&FS::AdditionalAttribute>("AdditionalAttribute", "AdditionalAttribute", IfAttribute, Text,
                                   WhenPresent),
     Row<&FS::ExciseAmount>("ExciseAmount", "ExciseAmount", NonZero, Number, WhenPresent),
-    PartRow<&FS::IndustryAttribute, ReadIndustryAttribute, IndustryAttributeToJson>(
+    PartRow<&FS::IndustryAttribute, ReadIndustryAttribute, WriteIndustryAttribute>(
         "IndustryAttribute", "IndustryAttribute"),
 };
 
@@ -268,19 +259,16 @@ CheckPackage ParseCheckPackage(const std::string& text) {
     return ReadCheckPackage(*root);
 }
 
-void WriteCheckParameters(const CheckPackage& check, rapidjson::Value& object,
-                          JsonAllocator& allocator) {
-    WriteFields(check, kParametersFields, object, allocator);
+void WriteCheckParameters(const CheckPackage& check, JsonTextWriter& writer) {
+    WriteObject(check, kParametersFields, writer);
 }
 
-void WriteFiscalString(const FiscalString& position, rapidjson::Value& object,
-                       JsonAllocator& allocator) {
-    WriteFields(position, kFiscalStringFields, object, allocator);
+void WriteFiscalString(const FiscalString& position, JsonTextWriter& writer) {
+    WriteObject(position, kFiscalStringFields, writer);
 }
 
-void WriteCheckPayments(const CheckPackage& check, rapidjson::Value& object,
-                        JsonAllocator& allocator) {
-    WriteFields(check, kPaymentsFields, object, allocator);
+void WriteCheckPayments(const CheckPackage& check, JsonTextWriter& writer) {
+    WriteObject(check, kPaymentsFields, writer);
 }
 
 }  // namespace zarvik

@@ -8,7 +8,6 @@
 // what is present.
 #pragma once
 
-#include <rapidjson/document.h>
 #include <tinyxml2.h>
 
 #include <cstdint>
@@ -154,24 +153,11 @@ UserAttribute ReadUserAttribute(const tinyxml2::XMLElement& element);
 OperationalAttribute ReadOperationalAttribute(const tinyxml2::XMLElement& element);
 IndustryAttribute ReadIndustryAttribute(const tinyxml2::XMLElement& element);
 
-// JSON writers of the same records, under the companion's keys. A part whose
-// texts are all empty is still an object ({} or its always-written members).
-rapidjson::Value CorrectionDataToJson(const CorrectionData& part, JsonAllocator& allocator);
-rapidjson::Value CustomerDetailToJson(const CustomerDetail& part, JsonAllocator& allocator);
-rapidjson::Value AgentDataToJson(const AgentData& part, JsonAllocator& allocator);
-rapidjson::Value VendorDataToJson(const VendorData& part, JsonAllocator& allocator);
-rapidjson::Value UserAttributeToJson(const UserAttribute& part, JsonAllocator& allocator);
-rapidjson::Value OperationalAttributeToJson(const OperationalAttribute& part,
-                                            JsonAllocator& allocator);
-rapidjson::Value IndustryAttributeToJson(const IndustryAttribute& part, JsonAllocator& allocator);
-
-// The members of the check document's "Parameters" object, of one
-// "FiscalString" element and of "Payments", added to the given object.
-void WriteCheckParameters(const CheckPackage& check, rapidjson::Value& object,
-                          JsonAllocator& allocator);
-void WriteFiscalString(const FiscalString& position, rapidjson::Value& object,
-                       JsonAllocator& allocator);
-void WriteCheckPayments(const CheckPackage& check, rapidjson::Value& object,
-                        JsonAllocator& allocator);
+// The check document's "Parameters" object, one "FiscalString" object and the
+// "Payments" object, under the companion's keys. A part whose texts are all
+// empty is still an object ({} or its always-written members).
+void WriteCheckParameters(const CheckPackage& check, JsonTextWriter& writer);
+void WriteFiscalString(const FiscalString& position, JsonTextWriter& writer);
+void WriteCheckPayments(const CheckPackage& check, JsonTextWriter& writer);
 
 }  // namespace zarvik

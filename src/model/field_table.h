@@ -8,13 +8,12 @@
 //       ...
 //   };
 //   ReadFields(element, kVendorFields, record, Where{"VendorData"});
-//   WriteFields(record, kVendorFields, object, allocator);
+//   WriteFields(record, kVendorFields, writer);
 //
 // Nested records (a position's AgentData, GoodCodeData...) are rows too, made
 // with PartRow, so the JSON keys keep the order the companion expects.
 #pragma once
 
-#include <rapidjson/document.h>
 #include <tinyxml2.h>
 
 #include <cmath>
@@ -24,12 +23,11 @@
 #include <string>
 #include <type_traits>
 
+#include "applink/json_text.h"
 #include "core/driver_error.h"
 #include "core/numbers.h"
 
 namespace zarvik {
-
-using JsonAllocator = rapidjson::Document::AllocatorType;
 
 namespace field {
 
@@ -72,8 +70,7 @@ template <typename R>
 using FieldReadFn = void (*)(const tinyxml2::XMLElement& element, const Field<R>& row, R& record,
                              const Where& where, const char* text);
 template <typename R>
-using FieldWriteFn = void (*)(const Field<R>& row, const R& record, rapidjson::Value& object,
-                              JsonAllocator& allocator);
+using FieldWriteFn = void (*)(const Field<R>& row, const R& record, JsonTextWriter& writer);
 
 template <typename R>
 struct Field {
@@ -161,19 +158,18 @@ inline void ReadValue(const char* text, field::Presence presence, const char* na
     if (presence == field::IfAttribute || number != 0.0) value = number;
 }
 
-inline void AddMember(const char* key, rapidjson::Value value, rapidjson::Value& object,
-                      JsonAllocator& allocator) {
-    object.AddMember(rapidjson::StringRef(key), value, allocator);
+inline void WriteValue(JsonTextWriter& writer, const std::string& text, field::Kind) {
+    writer.Text(text);
 }
-inline rapidjson::Value JsonValue(const std::string& text, field::Kind, JsonAllocator& allocator) {
-    return rapidjson::Value(text.data(), static_cast<rapidjson::SizeType>(text.size()), allocator);
+inline void WriteValue(JsonTextWriter& writer, int32_t number, field::Kind kind) {
+    if (kind == field::Unsigned) {
+        writer.Uint(static_cast<uint32_t>(number));
+    } else {
+        writer.Int(number);
+    }
 }
-inline rapidjson::Value JsonValue(int32_t number, field::Kind kind, JsonAllocator&) {
-    return kind == field::Unsigned ? rapidjson::Value(static_cast<uint32_t>(number))
-                                   : rapidjson::Value(number);
-}
-inline rapidjson::Value JsonValue(double number, field::Kind, JsonAllocator&) {
-    return rapidjson::Value(number);
+inline void WriteValue(JsonTextWriter& writer, double number, field::Kind) {
+    WriteJsonNumber(writer, number);
 }
 
 template <typename T>
@@ -196,12 +192,15 @@ void ReadMember(const tinyxml2::XMLElement&,
 template <auto Member>
 void WriteMember(const Field<typename MemberOf<decltype(Member)>::Record>& row,
                  const typename MemberOf<decltype(Member)>::Record& record,
-                 rapidjson::Value& object, JsonAllocator& allocator) {
+                 JsonTextWriter& writer) {
     const auto& value = record.*Member;
     if constexpr (IsOptional<std::decay_t<decltype(value)>>::value) {
-        if (value) AddMember(row.json, JsonValue(*value, row.kind, allocator), object, allocator);
+        if (!value) return;
+        writer.Name(row.json);
+        WriteValue(writer, *value, row.kind);
     } else if (Written(value, row.written)) {
-        AddMember(row.json, JsonValue(value, row.kind, allocator), object, allocator);
+        writer.Name(row.json);
+        WriteValue(writer, value, row.kind);
     }
 }
 
@@ -218,9 +217,10 @@ void ReadPartMember(const tinyxml2::XMLElement& element,
 template <auto Member, auto Write>
 void WritePartMember(const Field<typename MemberOf<decltype(Member)>::Record>& row,
                      const typename MemberOf<decltype(Member)>::Record& record,
-                     rapidjson::Value& object, JsonAllocator& allocator) {
+                     JsonTextWriter& writer) {
     if (const auto& part = record.*Member) {
-        AddMember(row.json, Write(*part, allocator), object, allocator);
+        writer.Name(row.json);
+        Write(*part, writer);
     }
 }
 
@@ -244,7 +244,7 @@ constexpr Field<typename detail::MemberOf<decltype(Member)>::Record> Row(const c
 
 // A row for a nested record held as std::optional<P>: read from its usable
 // child element by Read (P from an element), written as the object Write
-// makes (P and an allocator to a value), only when present.
+// writes (P and the writer), only when present.
 template <auto Member, auto Read, auto Write>
 constexpr Field<typename detail::MemberOf<decltype(Member)>::Record> PartRow(const char* xml,
                                                                              const char* json) {
@@ -280,11 +280,18 @@ void ReadFields(const tinyxml2::XMLElement& element, const Field<R> (&table)[N],
     for (std::size_t i = 0; i < N; ++i) table[i].read(element, table[i], record, where, texts[i]);
 }
 
-// Adds the rows' members to a JSON object in table order.
+// Writes the rows' members, in table order, into the object being written.
 template <typename R, std::size_t N>
-void WriteFields(const R& record, const Field<R> (&table)[N], rapidjson::Value& object,
-                 JsonAllocator& allocator) {
-    for (const Field<R>& row : table) row.write(row, record, object, allocator);
+void WriteFields(const R& record, const Field<R> (&table)[N], JsonTextWriter& writer) {
+    for (const Field<R>& row : table) row.write(row, record, writer);
+}
+
+// The rows' members as one whole object.
+template <typename R, std::size_t N>
+void WriteObject(const R& record, const Field<R> (&table)[N], JsonTextWriter& writer) {
+    writer.StartObject();
+    WriteFields(record, table, writer);
+    writer.EndObject();
 }
 
 }  // namespace zarvik

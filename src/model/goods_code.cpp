@@ -59,17 +59,12 @@ std::optional<FractionalQuantity> ReadFractionalQuantityOf(const tinyxml2::XMLEl
     return std::nullopt;
 }
 
-rapidjson::Value GoodCodeDataToJson(const GoodCodeData& codes, JsonAllocator& allocator) {
-    rapidjson::Value object(rapidjson::kObjectType);
-    WriteFields(codes, kGoodCodeFields, object, allocator);
-    return object;
+void WriteGoodCodeData(const GoodCodeData& codes, JsonTextWriter& writer) {
+    WriteObject(codes, kGoodCodeFields, writer);
 }
 
-rapidjson::Value FractionalQuantityToJson(const FractionalQuantity& quantity,
-                                          JsonAllocator& allocator) {
-    rapidjson::Value object(rapidjson::kObjectType);
-    WriteFields(quantity, kFractionalQuantityFields, object, allocator);
-    return object;
+void WriteFractionalQuantity(const FractionalQuantity& quantity, JsonTextWriter& writer) {
+    WriteObject(quantity, kFractionalQuantityFields, writer);
 }
 
 }  // namespace zarvik

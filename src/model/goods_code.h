@@ -8,15 +8,14 @@
 //   std::optional<FractionalQuantity> quantity = ReadFractionalQuantityOf(element);
 //   ...
 //   if (quantity) {
-//       object.AddMember("FractionalQuantity",
-//                        FractionalQuantityToJson(*quantity, allocator), allocator);
+//       writer.Key("FractionalQuantity");
+//       WriteFractionalQuantity(*quantity, writer);
 //   }
 //
 // or, inside a field table, a row made with PartRow<&Record::Member,
-// ReadFractionalQuantity, FractionalQuantityToJson>(xml, json).
+// ReadFractionalQuantity, WriteFractionalQuantity>(xml, json).
 #pragma once
 
-#include <rapidjson/document.h>
 #include <tinyxml2.h>
 
 #include <cstdint>
@@ -63,11 +62,10 @@ FractionalQuantity ReadFractionalQuantity(const tinyxml2::XMLElement& element);
 std::optional<GoodCodeData> ReadGoodCodeDataOf(const tinyxml2::XMLElement& parent);
 std::optional<FractionalQuantity> ReadFractionalQuantityOf(const tinyxml2::XMLElement& parent);
 
-// Objects built in the allocator of the document that will hold them.
-// GoodCodeData writes only the codes given ({} when none is); FractionalQuantity
-// always writes "Numerator" then "Denominator", as integers.
-rapidjson::Value GoodCodeDataToJson(const GoodCodeData& codes, JsonAllocator& allocator);
-rapidjson::Value FractionalQuantityToJson(const FractionalQuantity& quantity,
-                                          JsonAllocator& allocator);
+// Whole JSON objects. GoodCodeData writes only the codes given ({} when none
+// is); FractionalQuantity always writes "Numerator" then "Denominator", as
+// integers.
+void WriteGoodCodeData(const GoodCodeData& codes, JsonTextWriter& writer);
+void WriteFractionalQuantity(const FractionalQuantity& quantity, JsonTextWriter& writer);
 
 }  // namespace zarvik

@@ -53,25 +53,35 @@ RequestKM ParseRequestKM(const std::string& xml) {
     return ReadRequestKM(*root);
 }
 
-rapidjson::Value RequestKMToJson(const RequestKM& request,
-                                 rapidjson::Document::AllocatorType& allocator) {
-    rapidjson::Value object(rapidjson::kObjectType);
-    object.AddMember("GUID", rapidjson::Value(request.GUID.c_str(), allocator), allocator);
-    if (request.WaitForResult) object.AddMember("WaitForResult", true, allocator);
-    object.AddMember("MarkingCode", rapidjson::Value(request.MarkingCode.c_str(), allocator),
-                     allocator);
-    object.AddMember("PlannedStatus", request.PlannedStatus, allocator);
-    if (request.Quantity > 0) object.AddMember("Quantity", request.Quantity, allocator);
+std::string RequestKMText(const RequestKM& request) {
+    std::string text;
+    JsonTextStream stream(text, JsonTextStream::Form::Plain);
+    JsonTextWriter writer(stream);
+    writer.StartObject();
+    writer.Key("GUID");
+    writer.String(request.GUID.c_str());
+    if (request.WaitForResult) {
+        writer.Key("WaitForResult");
+        writer.Bool(true);
+    }
+    writer.Key("MarkingCode");
+    writer.String(request.MarkingCode.c_str());
+    writer.Key("PlannedStatus");
+    writer.Int(request.PlannedStatus);
+    if (request.Quantity > 0) {
+        writer.Key("Quantity");
+        WriteJsonNumber(writer, request.Quantity);
+    }
     if (request.MeasureOfQuantity) {
-        object.AddMember("MeasureOfQuantity",
-                         rapidjson::Value(request.MeasureOfQuantity->c_str(), allocator),
-                         allocator);
+        writer.Key("MeasureOfQuantity");
+        writer.String(request.MeasureOfQuantity->c_str());
     }
     if (request.Fraction) {
-        object.AddMember("FractionalQuantity",
-                         FractionalQuantityToJson(*request.Fraction, allocator), allocator);
+        writer.Key("FractionalQuantity");
+        WriteFractionalQuantity(*request.Fraction, writer);
     }
-    return object;
+    writer.EndObject();
+    return text;
 }
 
 std::string WriteRequestKMResult(const RequestKMResult& result) {

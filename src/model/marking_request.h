@@ -2,8 +2,6 @@
 // companion application's verdict and processing result written back as XML.
 #pragma once
 
-#include <rapidjson/document.h>
-
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -33,8 +31,9 @@ RequestKM ReadRequestKM(const tinyxml2::XMLElement& root);
 // The whole request text; text that does not parse or has no root is code 8.
 RequestKM ParseRequestKM(const std::string& xml);
 
-rapidjson::Value RequestKMToJson(const RequestKM& request,
-                                 rapidjson::Document::AllocatorType& allocator);
+// The compact JSON text the companion's "RequestKM" takes; a "Quantity" JSON
+// cannot carry is code 8.
+std::string RequestKMText(const RequestKM& request);
 
 struct RequestKMResult {
     bool Checking = false;

@@ -31,6 +31,14 @@ inline std::string Compact(const rapidjson::Value& value) {
     return buffer.GetString();
 }
 
+// The text as a JSON string literal, by RapidJSON's own writer.
+inline std::string Quoted(const std::string& text) {
+    rapidjson::StringBuffer buffer;
+    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+    writer.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
+    return buffer.GetString();
+}
+
 // A package around the given Parameters attributes, positions and payments.
 inline std::string Package(const std::string& parameters, const std::string& positions,
                            const std::string& payments = "<Payments/>") {

@@ -75,8 +75,8 @@ TEST(CheckEncoding, RequestParametersAreEmptyStringFlagAndDocumentText) {
         EXPECT_EQ(params[0].text, "");
         EXPECT_EQ(params[1].kind, JsonRpcParam::Kind::Bool);
         EXPECT_EQ(params[1].flag, electronically);
-        EXPECT_EQ(params[2].kind, JsonRpcParam::Kind::String);
-        EXPECT_EQ(params[2].text, CheckDocumentText(check));
+        EXPECT_EQ(params[2].kind, JsonRpcParam::Kind::Literal);
+        EXPECT_EQ(params[2].text, Quoted(CheckDocumentText(check)));
     }
 }
 

@@ -138,9 +138,8 @@ TEST_F(EmulatorRequests, TakesWhatTheDriverSends) {
         const Exchange exchange = Send("ProcessCheck", R"("",false,)" + text);
         EXPECT_NE(ErrorCode(exchange), kInvalidParams) << package << ": " << exchange.message;
     }
-    const std::string request = driverText(
-        zarvik::RequestKMToJson(zarvik::ParseRequestKM(DataFile("../../examples/request_km.xml")),
-                                document.GetAllocator()));
+    const std::string request = Quoted(
+        zarvik::RequestKMText(zarvik::ParseRequestKM(DataFile("../../examples/request_km.xml"))));
     Send("OpenSessionRegistrationKM");
     EXPECT_FALSE(Send("RequestKM", request).refused);
 }

@@ -1,17 +1,17 @@
 #include <gtest/gtest.h>
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
 
 #include "model/goods_code.h"
 
 namespace zarvik {
 namespace {
 
-std::string Compact(const rapidjson::Value& value) {
-    rapidjson::StringBuffer buffer;
-    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-    value.Accept(writer);
-    return buffer.GetString();
+template <typename Part>
+std::string Compact(const Part& part, void (*write)(const Part&, JsonTextWriter&)) {
+    std::string text;
+    JsonTextStream stream(text, JsonTextStream::Form::Plain);
+    JsonTextWriter writer(stream);
+    write(part, writer);
+    return text;
 }
 
 class GoodsCodeTest : public ::testing::Test {
@@ -23,16 +23,15 @@ class GoodsCodeTest : public ::testing::Test {
     std::string CodesJson(const char* xml) {
         std::optional<GoodCodeData> codes = ReadGoodCodeDataOf(Parse(xml));
         if (!codes) return "absent";
-        return Compact(GoodCodeDataToJson(*codes, json_.GetAllocator()));
+        return Compact(*codes, WriteGoodCodeData);
     }
     std::string QuantityJson(const char* xml) {
         std::optional<FractionalQuantity> quantity = ReadFractionalQuantityOf(Parse(xml));
         if (!quantity) return "absent";
-        return Compact(FractionalQuantityToJson(*quantity, json_.GetAllocator()));
+        return Compact(*quantity, WriteFractionalQuantity);
     }
 
     tinyxml2::XMLDocument document_;
-    rapidjson::Document json_;
 };
 
 TEST_F(GoodsCodeTest, CodesAreSentInTableOrderUnderTheCompanionsNames) {

@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
 
 #include "core/driver_error.h"
 #include "model/marking_request.h"
@@ -8,14 +6,7 @@
 namespace zarvik {
 namespace {
 
-std::string RequestJson(const std::string& xml) {
-    rapidjson::Document document;
-    rapidjson::Value value = RequestKMToJson(ParseRequestKM(xml), document.GetAllocator());
-    rapidjson::StringBuffer buffer;
-    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-    value.Accept(writer);
-    return buffer.GetString();
-}
+std::string RequestJson(const std::string& xml) { return RequestKMText(ParseRequestKM(xml)); }
 
 std::string FailureMessage(const std::string& xml) {
     try {

@@ -1,0 +1,123 @@
+// JSON text written straight into a std::string by RapidJSON's compact
+// writer. In the escaped form every byte is written as it stands inside a JSON
+// string, so a record the companion takes as one string parameter (a receipt
+// of megabytes) is escaped into the request as it is written, not copied and
+// escaped again afterwards.
+#pragma once
+
+#include <rapidjson/writer.h>
+
+#include <cstddef>
+#include <cstring>
+#include <string>
+
+namespace zarvik {
+
+// How the compact writer writes each byte inside a string: itself, a short
+// escape such as \n, or the six-character form \u001D.
+struct JsonEscapes {
+    char letter[256] = {};  // 0: the byte itself; 'u': the six-character form
+    unsigned char size[256] = {};
+    constexpr JsonEscapes() {
+        for (int c = 0; c < 256; ++c) size[c] = 1;
+        for (int c = 0; c < 0x20; ++c) letter[c] = 'u', size[c] = 6;
+        const char shortForms[][2] = {{'\b', 'b'}, {'\t', 't'}, {'\n', 'n'}, {'\f', 'f'},
+                                      {'\r', 'r'}, {'"', '"'},  {'\\', '\\'}};
+        for (const auto& form : shortForms) {
+            letter[static_cast<unsigned char>(form[0])] = form[1];
+            size[static_cast<unsigned char>(form[0])] = 2;
+        }
+    }
+};
+inline constexpr JsonEscapes kJsonEscapes;
+
+// The output stream of the writer: plain JSON, or JSON escaped as the inside
+// of a string. Bytes go straight into the string's buffer; the string has its
+// final size once the writer has finished a whole value (its Flush) or
+// Finish is called, and holds room to spare before that.
+class JsonTextStream {
+  public:
+    using Ch = char;
+    enum class Form { Plain, Escaped };
+
+    JsonTextStream(std::string& out, Form form) : out_(out), form_(form), end_(out.size()) {}
+    JsonTextStream(const JsonTextStream&) = delete;
+    JsonTextStream& operator=(const JsonTextStream&) = delete;
+
+    // Room for `count` bytes of the writer's output, in this stream's form.
+    void Reserve(size_t count) {
+        const size_t needed = end_ + (form_ == Form::Plain ? count : count * 6);
+        if (needed > out_.size()) out_.resize(needed > 2 * out_.size() ? needed : 2 * out_.size());
+    }
+    void PutUnsafe(char c) {
+        char* p = &out_[end_];
+        const auto byte = static_cast<unsigned char>(c);
+        const char letter = kJsonEscapes.letter[byte];
+        if (form_ == Form::Plain || letter == 0) {
+            *p = c;
+            end_ += 1;
+        } else if (letter != 'u') {
+            p[0] = '\\';
+            p[1] = letter;
+            end_ += 2;
+        } else {
+            static const char kHex[] = "0123456789ABCDEF";
+            const char six[6] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 0xF]};
+            for (int i = 0; i < 6; ++i) p[i] = six[i];
+            end_ += 6;
+        }
+    }
+    void Put(char c) {
+        Reserve(1);
+        PutUnsafe(c);
+    }
+    void Flush() { out_.resize(end_); }
+
+    // Bytes around and between the writer's values, as they stand.
+    void Append(const char* text, size_t size) {
+        Finish();
+        out_.append(text, size);
+        end_ = out_.size();
+    }
+    // Bytes as the inside of a JSON string, whatever the form.
+    void AppendEscaped(const char* text, size_t size);
+    // A whole string literal in this stream's form, runs of plain bytes copied
+    // at once where the writer goes byte by byte.
+    void AppendString(const char* text, size_t size);
+    // The same for text known to hold no byte that needs escaping.
+    void AppendName(const char* text, size_t size);
+    void Finish() { out_.resize(end_); }
+
+  private:
+    std::string& out_;
+    Form form_;
+    size_t end_;  // the end of what is written; out_ may be longer until Finish
+};
+
+// The writer's way to the buffer: found by argument lookup, preferred to the
+// byte-by-byte Put of RapidJSON's generic stream.
+inline void PutReserve(JsonTextStream& stream, size_t count) { stream.Reserve(count); }
+inline void PutUnsafe(JsonTextStream& stream, char c) { stream.PutUnsafe(c); }
+
+// RapidJSON's compact writer with faster strings: the bytes are the same.
+class JsonTextWriter : public rapidjson::Writer<JsonTextStream> {
+  public:
+    explicit JsonTextWriter(JsonTextStream& stream) : Writer(stream) {}
+
+    void Text(const char* text, size_t size) {
+        RawValue("", 0, rapidjson::kStringType);  // only the separator before it
+        os_->AppendString(text, size);
+    }
+    void Text(const std::string& text) { Text(text.data(), text.size()); }
+    // A member name of our own: plain ASCII, nothing to escape.
+    void Name(const char* key) {
+        RawValue("", 0, rapidjson::kStringType);
+        os_->AppendName(key, std::strlen(key));
+    }
+};
+
+// Writes a number; one that is not finite (which JSON cannot carry and the
+// writer would silently leave out) is an input data error.
+void WriteJsonNumber(JsonTextWriter& writer, double number);
+
+}  // namespace zarvik
