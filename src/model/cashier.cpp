@@ -1,7 +1,5 @@
 #include "model/cashier.h"
 
-#include <tinyxml2.h>
-
 #include "core/driver_error.h"
 
 namespace zarvik {
@@ -24,7 +22,7 @@ const CashierField kCashierFields[] = {
 
 }  // namespace
 
-CashierData ReadCashierData(const tinyxml2::XMLElement& parameters) {
+CashierData ReadCashierData(const XmlElement& parameters) {
     CashierData cashier;
     for (const auto& row : kCashierFields) {
         if (const char* value = parameters.Attribute(row.xml)) cashier.*row.field = value;
@@ -33,13 +31,13 @@ CashierData ReadCashierData(const tinyxml2::XMLElement& parameters) {
 }
 
 CashierData ReadInputParameters(const std::string& xml) {
-    tinyxml2::XMLDocument document;
-    if (document.Parse(xml.data(), xml.size()) != tinyxml2::XML_SUCCESS) {
+    XmlDocument document;
+    if (document.Parse(xml.data(), xml.size()) != XmlParseResult::Success) {
         throw InputDataError("входные параметры не являются корректным XML");
     }
-    const tinyxml2::XMLElement* root = document.FirstChildElement();
+    const XmlElement* root = document.RootElement();
     if (root == nullptr) throw InputDataError("во входных параметрах отсутствует корневой элемент");
-    const tinyxml2::XMLElement* parameters = root->FirstChildElement("Parameters");
+    const XmlElement* parameters = root->FirstChildElement("Parameters");
     if (parameters == nullptr) throw InputDataError("отсутствует элемент Parameters");
     return ReadCashierData(*parameters);
 }

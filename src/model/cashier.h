@@ -7,9 +7,7 @@
 
 #include <string>
 
-namespace tinyxml2 {
-class XMLElement;
-}
+#include "model/xml_reader.h"
 
 namespace zarvik {
 
@@ -21,7 +19,7 @@ struct CashierData {
 };
 
 // The attributes of a `Parameters` element; an absent attribute reads as empty.
-CashierData ReadCashierData(const tinyxml2::XMLElement& parameters);
+CashierData ReadCashierData(const XmlElement& parameters);
 
 // The whole input-parameters document: its root element (any name) and the
 // root's first `Parameters` child. Text that does not parse, or lacks either

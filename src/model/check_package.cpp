@@ -69,7 +69,7 @@ const Field<IndustryAttribute> kIndustryAttributeFields[] = {
 };
 
 template <typename P, std::size_t N>
-P ReadPart(const tinyxml2::XMLElement& element, const Field<P> (&table)[N]) {
+P ReadPart(const XmlElement& element, const Field<P> (&table)[N]) {
     P part;
     ReadFields(element, table, part, Where{element.Name()});
     return part;
@@ -77,25 +77,23 @@ P ReadPart(const tinyxml2::XMLElement& element, const Field<P> (&table)[N]) {
 
 }  // namespace
 
-CorrectionData ReadCorrectionData(const tinyxml2::XMLElement& element) {
+CorrectionData ReadCorrectionData(const XmlElement& element) {
     return ReadPart(element, kCorrectionDataFields);
 }
-CustomerDetail ReadCustomerDetail(const tinyxml2::XMLElement& element) {
+CustomerDetail ReadCustomerDetail(const XmlElement& element) {
     return ReadPart(element, kCustomerDetailFields);
 }
-AgentData ReadAgentData(const tinyxml2::XMLElement& element) {
-    return ReadPart(element, kAgentDataFields);
-}
-VendorData ReadVendorData(const tinyxml2::XMLElement& element) {
+AgentData ReadAgentData(const XmlElement& element) { return ReadPart(element, kAgentDataFields); }
+VendorData ReadVendorData(const XmlElement& element) {
     return ReadPart(element, kVendorDataFields);
 }
-UserAttribute ReadUserAttribute(const tinyxml2::XMLElement& element) {
+UserAttribute ReadUserAttribute(const XmlElement& element) {
     return ReadPart(element, kUserAttributeFields);
 }
-OperationalAttribute ReadOperationalAttribute(const tinyxml2::XMLElement& element) {
+OperationalAttribute ReadOperationalAttribute(const XmlElement& element) {
     return ReadPart(element, kOperationalAttributeFields);
 }
-IndustryAttribute ReadIndustryAttribute(const tinyxml2::XMLElement& element) {
+IndustryAttribute ReadIndustryAttribute(const XmlElement& element) {
     return ReadPart(element, kIndustryAttributeFields);
 }
 
@@ -198,13 +196,13 @@ const Field<CheckPackage> kPaymentsFields[] = {
     Row<&CP::Barter>("Barter", "CashProvision", NonZero, Number, WhenPresent),
 };
 
-const tinyxml2::XMLElement& RequiredChild(const tinyxml2::XMLElement& root, const char* name) {
-    const tinyxml2::XMLElement* child = root.FirstChildElement(name);
+const XmlElement& RequiredChild(const XmlElement& root, const char* name) {
+    const XmlElement* child = root.FirstChildElement(name);
     if (child == nullptr) throw InputDataError(std::string("отсутствует элемент ") + name);
     return *child;
 }
 
-std::size_t CountChildren(const tinyxml2::XMLElement& parent, const char* name) {
+std::size_t CountChildren(const XmlElement& parent, const char* name) {
     std::size_t count = 0;
     for (auto* e = parent.FirstChildElement(name); e != nullptr; e = e->NextSiblingElement(name)) {
         ++count;
@@ -214,7 +212,7 @@ std::size_t CountChildren(const tinyxml2::XMLElement& parent, const char* name) 
 
 // Three passes: the companion takes positions, text lines and barcodes as
 // three lists, so their interleaving in the package is not kept.
-void ReadPositions(const tinyxml2::XMLElement& positions, CheckPackage& check) {
+void ReadPositions(const XmlElement& positions, CheckPackage& check) {
     check.FiscalStrings.reserve(CountChildren(positions, "FiscalString"));
     int number = 0;
     for (auto* e = positions.FirstChildElement("FiscalString"); e != nullptr;
@@ -239,7 +237,7 @@ void ReadPositions(const tinyxml2::XMLElement& positions, CheckPackage& check) {
 
 }  // namespace
 
-CheckPackage ReadCheckPackage(const tinyxml2::XMLElement& root) {
+CheckPackage ReadCheckPackage(const XmlElement& root) {
     CheckPackage check;
     ReadFields(RequiredChild(root, "Parameters"), kParametersFields, check, Where{"Parameters"});
     ReadPositions(RequiredChild(root, "Positions"), check);
@@ -248,13 +246,12 @@ CheckPackage ReadCheckPackage(const tinyxml2::XMLElement& root) {
 }
 
 CheckPackage ParseCheckPackage(const std::string& text) {
-    tinyxml2::XMLDocument document;
-    const tinyxml2::XMLError parsed = document.Parse(text.data(), text.size());
-    if (parsed != tinyxml2::XML_SUCCESS && parsed != tinyxml2::XML_ERROR_EMPTY_DOCUMENT) {
+    XmlDocument document;
+    if (document.Parse(text.data(), text.size()) == XmlParseResult::Error) {
         throw InputDataError("пакет чека не является корректным XML (строка " +
                              FormatInt(document.ErrorLineNum()) + ")");
     }
-    const tinyxml2::XMLElement* root = document.RootElement();
+    const XmlElement* root = document.RootElement();
     if (root == nullptr) throw InputDataError("отсутствует корневой элемент пакета чека");
     return ReadCheckPackage(*root);
 }

@@ -8,8 +8,6 @@
 // what is present.
 #pragma once
 
-#include <tinyxml2.h>
-
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -142,16 +140,16 @@ struct CheckPackage {
 CheckPackage ParseCheckPackage(const std::string& text);
 
 // Reads the package from its root element, whatever the root's name.
-CheckPackage ReadCheckPackage(const tinyxml2::XMLElement& root);
+CheckPackage ReadCheckPackage(const XmlElement& root);
 
 // Part readers, each given the part element itself.
-CorrectionData ReadCorrectionData(const tinyxml2::XMLElement& element);
-CustomerDetail ReadCustomerDetail(const tinyxml2::XMLElement& element);
-AgentData ReadAgentData(const tinyxml2::XMLElement& element);
-VendorData ReadVendorData(const tinyxml2::XMLElement& element);
-UserAttribute ReadUserAttribute(const tinyxml2::XMLElement& element);
-OperationalAttribute ReadOperationalAttribute(const tinyxml2::XMLElement& element);
-IndustryAttribute ReadIndustryAttribute(const tinyxml2::XMLElement& element);
+CorrectionData ReadCorrectionData(const XmlElement& element);
+CustomerDetail ReadCustomerDetail(const XmlElement& element);
+AgentData ReadAgentData(const XmlElement& element);
+VendorData ReadVendorData(const XmlElement& element);
+UserAttribute ReadUserAttribute(const XmlElement& element);
+OperationalAttribute ReadOperationalAttribute(const XmlElement& element);
+IndustryAttribute ReadIndustryAttribute(const XmlElement& element);
 
 // The check document's "Parameters" object, one "FiscalString" object and the
 // "Payments" object, under the companion's keys. A part whose texts are all

@@ -14,8 +14,6 @@
 // with PartRow, so the JSON keys keep the order the companion expects.
 #pragma once
 
-#include <tinyxml2.h>
-
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -26,6 +24,7 @@
 #include "applink/json_text.h"
 #include "core/driver_error.h"
 #include "core/numbers.h"
+#include "model/xml_reader.h"
 
 namespace zarvik {
 
@@ -67,7 +66,7 @@ struct Field;
 // What a row does with its member, made for the member's own type only.
 // `text` is the row's attribute text, or null when the element lacks it.
 template <typename R>
-using FieldReadFn = void (*)(const tinyxml2::XMLElement& element, const Field<R>& row, R& record,
+using FieldReadFn = void (*)(const XmlElement& element, const Field<R>& row, R& record,
                              const Where& where, const char* text);
 template <typename R>
 using FieldWriteFn = void (*)(const Field<R>& row, const R& record, JsonTextWriter& writer);
@@ -86,9 +85,8 @@ struct Field {
 // The first child element of that name, if it carries at least one attribute:
 // the platform writes empty part elements as placeholders, and those mean
 // "not given".
-inline const tinyxml2::XMLElement* UsablePart(const tinyxml2::XMLElement& parent,
-                                              const char* name) {
-    const tinyxml2::XMLElement* child = parent.FirstChildElement(name);
+inline const XmlElement* UsablePart(const XmlElement& parent, const char* name) {
+    const XmlElement* child = parent.FirstChildElement(name);
     if (child == nullptr || child->FirstAttribute() == nullptr) return nullptr;
     return child;
 }
@@ -181,8 +179,7 @@ inline bool Written(const std::string& text, field::Written written) {
 }
 
 template <auto Member>
-void ReadMember(const tinyxml2::XMLElement&,
-                const Field<typename MemberOf<decltype(Member)>::Record>& row,
+void ReadMember(const XmlElement&, const Field<typename MemberOf<decltype(Member)>::Record>& row,
                 typename MemberOf<decltype(Member)>::Record& record, const Where& where,
                 const char* text) {
     ReadValue(AttributeText(text, row.xml, row.presence, where), row.presence, row.xml, where,
@@ -205,11 +202,11 @@ void WriteMember(const Field<typename MemberOf<decltype(Member)>::Record>& row,
 }
 
 template <auto Member, auto Read>
-void ReadPartMember(const tinyxml2::XMLElement& element,
+void ReadPartMember(const XmlElement& element,
                     const Field<typename MemberOf<decltype(Member)>::Record>& row,
                     typename MemberOf<decltype(Member)>::Record& record, const Where&,
                     const char*) {
-    if (const tinyxml2::XMLElement* child = UsablePart(element, row.xml)) {
+    if (const XmlElement* child = UsablePart(element, row.xml)) {
         record.*Member = Read(*child);
     }
 }
@@ -263,10 +260,10 @@ constexpr Field<typename detail::MemberOf<decltype(Member)>::Record> PartRow(con
 // dozen rows, and looking every row up on its own compared hundreds of names
 // per position.
 template <typename R, std::size_t N>
-void ReadFields(const tinyxml2::XMLElement& element, const Field<R> (&table)[N], R& record,
+void ReadFields(const XmlElement& element, const Field<R> (&table)[N], R& record,
                 const Where& where) {
     const char* texts[N] = {};
-    for (const tinyxml2::XMLAttribute* a = element.FirstAttribute(); a != nullptr; a = a->Next()) {
+    for (const XmlAttribute* a = element.FirstAttribute(); a != nullptr; a = a->Next()) {
         const char* name = a->Name();
         for (std::size_t i = 0; i < N; ++i) {
             const char* xml = table[i].xml;

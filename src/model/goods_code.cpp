@@ -33,27 +33,27 @@ const Field<FractionalQuantity> kFractionalQuantityFields[] = {
 
 }  // namespace
 
-GoodCodeData ReadGoodCodeData(const tinyxml2::XMLElement& element) {
+GoodCodeData ReadGoodCodeData(const XmlElement& element) {
     GoodCodeData codes;
     ReadFields(element, kGoodCodeFields, codes, Where{"GoodCodeData"});
     return codes;
 }
 
-FractionalQuantity ReadFractionalQuantity(const tinyxml2::XMLElement& element) {
+FractionalQuantity ReadFractionalQuantity(const XmlElement& element) {
     FractionalQuantity quantity;
     ReadFields(element, kFractionalQuantityFields, quantity, Where{"FractionalQuantity"});
     return quantity;
 }
 
-std::optional<GoodCodeData> ReadGoodCodeDataOf(const tinyxml2::XMLElement& parent) {
-    if (const tinyxml2::XMLElement* child = UsablePart(parent, "GoodCodeData")) {
+std::optional<GoodCodeData> ReadGoodCodeDataOf(const XmlElement& parent) {
+    if (const XmlElement* child = UsablePart(parent, "GoodCodeData")) {
         return ReadGoodCodeData(*child);
     }
     return std::nullopt;
 }
 
-std::optional<FractionalQuantity> ReadFractionalQuantityOf(const tinyxml2::XMLElement& parent) {
-    if (const tinyxml2::XMLElement* child = UsablePart(parent, "FractionalQuantity")) {
+std::optional<FractionalQuantity> ReadFractionalQuantityOf(const XmlElement& parent) {
+    if (const XmlElement* child = UsablePart(parent, "FractionalQuantity")) {
         return ReadFractionalQuantity(*child);
     }
     return std::nullopt;

@@ -16,8 +16,6 @@
 // ReadFractionalQuantity, WriteFractionalQuantity>(xml, json).
 #pragma once
 
-#include <tinyxml2.h>
-
 #include <cstdint>
 #include <optional>
 #include <string>
@@ -54,13 +52,13 @@ struct FractionalQuantity {
 };
 
 // Readers of the element itself; they never fail on content.
-GoodCodeData ReadGoodCodeData(const tinyxml2::XMLElement& element);
-FractionalQuantity ReadFractionalQuantity(const tinyxml2::XMLElement& element);
+GoodCodeData ReadGoodCodeData(const XmlElement& element);
+FractionalQuantity ReadFractionalQuantity(const XmlElement& element);
 
 // The usable child of that name (first of the name, with at least one
 // attribute) read, or nothing.
-std::optional<GoodCodeData> ReadGoodCodeDataOf(const tinyxml2::XMLElement& parent);
-std::optional<FractionalQuantity> ReadFractionalQuantityOf(const tinyxml2::XMLElement& parent);
+std::optional<GoodCodeData> ReadGoodCodeDataOf(const XmlElement& parent);
+std::optional<FractionalQuantity> ReadFractionalQuantityOf(const XmlElement& parent);
 
 // Whole JSON objects. GoodCodeData writes only the codes given ({} when none
 // is); FractionalQuantity always writes "Numerator" then "Denominator", as

@@ -11,7 +11,7 @@ namespace zarvik {
 
 namespace {
 
-std::string RequiredText(const tinyxml2::XMLElement& element, const char* name) {
+std::string RequiredText(const XmlElement& element, const char* name) {
     const char* value = element.Attribute(name);
     if (value == nullptr) throw InputDataError(std::string("отсутствует атрибут ") + name);
     return value;
@@ -25,7 +25,7 @@ std::string Print(const tinyxml2::XMLDocument& document) {
 
 }  // namespace
 
-RequestKM ReadRequestKM(const tinyxml2::XMLElement& root) {
+RequestKM ReadRequestKM(const XmlElement& root) {
     RequestKM request;
     request.GUID = RequiredText(root, "GUID");
     request.WaitForResult = root.Attribute("WaitForResult") != nullptr;
@@ -42,11 +42,11 @@ RequestKM ReadRequestKM(const tinyxml2::XMLElement& root) {
 }
 
 RequestKM ParseRequestKM(const std::string& xml) {
-    tinyxml2::XMLDocument document;
-    if (document.Parse(xml.data(), xml.size()) != tinyxml2::XML_SUCCESS) {
+    XmlDocument document;
+    if (document.Parse(xml.data(), xml.size()) != XmlParseResult::Success) {
         throw InputDataError("запрос кода маркировки не является корректным XML");
     }
-    const tinyxml2::XMLElement* root = document.FirstChildElement();
+    const XmlElement* root = document.RootElement();
     if (root == nullptr) {
         throw InputDataError("в запросе кода маркировки отсутствует корневой элемент");
     }

@@ -7,10 +7,7 @@
 #include <string>
 
 #include "model/goods_code.h"
-
-namespace tinyxml2 {
-class XMLElement;
-}
+#include "model/xml_reader.h"
 
 namespace zarvik {
 
@@ -26,7 +23,7 @@ struct RequestKM {
 
 // The root element's attributes and its first `FractionalQuantity` child.
 // A missing "GUID" or "MarkingCode", or an infinite "Quantity", is code 8.
-RequestKM ReadRequestKM(const tinyxml2::XMLElement& root);
+RequestKM ReadRequestKM(const XmlElement& root);
 
 // The whole request text; text that does not parse or has no root is code 8.
 RequestKM ParseRequestKM(const std::string& xml);

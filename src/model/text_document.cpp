@@ -1,16 +1,15 @@
 #include "model/text_document.h"
 
-#include <tinyxml2.h>
-
 #include <cstring>
 
 #include "core/driver_error.h"
+#include "model/xml_reader.h"
 
 namespace zarvik {
 
 namespace {
 
-std::string AttributeText(const tinyxml2::XMLElement& element, const char* name) {
+std::string AttributeText(const XmlElement& element, const char* name) {
     const char* value = element.Attribute(name);
     return value != nullptr ? value : "";
 }
@@ -24,17 +23,17 @@ void AddString(rapidjson::Value& object, const char* key, const std::string& tex
 }  // namespace
 
 std::vector<TextDocumentLine> ReadTextDocument(const std::string& xml) {
-    tinyxml2::XMLDocument document;
-    if (document.Parse(xml.data(), xml.size()) != tinyxml2::XML_SUCCESS) {
+    XmlDocument document;
+    if (document.Parse(xml.data(), xml.size()) != XmlParseResult::Success) {
         throw InputDataError("текстовый документ не является корректным XML");
     }
-    const tinyxml2::XMLElement* root = document.FirstChildElement();
+    const XmlElement* root = document.RootElement();
     if (root == nullptr) throw InputDataError("в текстовом документе отсутствует корневой элемент");
-    const tinyxml2::XMLElement* positions = root->FirstChildElement("Positions");
+    const XmlElement* positions = root->FirstChildElement("Positions");
     if (positions == nullptr) throw InputDataError("отсутствует элемент Positions");
 
     std::vector<TextDocumentLine> lines;
-    for (const tinyxml2::XMLElement* child = positions->FirstChildElement(); child != nullptr;
+    for (const XmlElement* child = positions->FirstChildElement(); child != nullptr;
          child = child->NextSiblingElement()) {
         TextDocumentLine line;
         if (std::strcmp(child->Name(), "TextString") == 0) {

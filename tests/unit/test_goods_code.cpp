@@ -1,5 +1,7 @@
 #include <gtest/gtest.h>
 
+#include <cstring>
+
 #include "model/goods_code.h"
 
 namespace zarvik {
@@ -16,8 +18,8 @@ std::string Compact(const Part& part, void (*write)(const Part&, JsonTextWriter&
 
 class GoodsCodeTest : public ::testing::Test {
   protected:
-    const tinyxml2::XMLElement& Parse(const char* xml) {
-        EXPECT_EQ(document_.Parse(xml), tinyxml2::XML_SUCCESS);
+    const XmlElement& Parse(const char* xml) {
+        EXPECT_EQ(document_.Parse(xml, std::strlen(xml)), XmlParseResult::Success);
         return *document_.RootElement();
     }
     std::string CodesJson(const char* xml) {
@@ -31,7 +33,7 @@ class GoodsCodeTest : public ::testing::Test {
         return Compact(*quantity, WriteFractionalQuantity);
     }
 
-    tinyxml2::XMLDocument document_;
+    XmlDocument document_;
 };
 
 TEST_F(GoodsCodeTest, CodesAreSentInTableOrderUnderTheCompanionsNames) {
