@@ -32,9 +32,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzz::Expect(params.size() == 3, "the check request has the wrong parameter count");
         fuzz::Expect(params[1].kind == JsonRpcParam::Kind::Bool && params[1].flag == electronically,
                      "the electronically flag was lost");
-        const std::string& text = params[2].text;
+        // The document as the companion gets it: the third string of the request.
+        const std::string line = RequestLine(1, "ProcessCheck", params);
+        rapidjson::Document request;
+        request.Parse(line.data(), line.size());
+        fuzz::Expect(!request.HasParseError() && request.IsObject() &&
+                         request.HasMember("params") && request["params"].IsArray() &&
+                         request["params"].Size() == 3 && request["params"][2].IsString(),
+                     "the check request does not parse");
+        const rapidjson::Value& text = request["params"][2];
         rapidjson::Document sent;
-        sent.Parse(text.data(), text.size());
+        sent.Parse(text.GetString(), text.GetStringLength());
         fuzz::Expect(!sent.HasParseError() && sent.IsObject(), "the check JSON does not parse");
         for (const char* part : {"Parameters", "Positions", "Payments"}) {
             fuzz::Expect(sent.HasMember(part), "a part of the check document is missing");

@@ -46,10 +46,9 @@ void WriteParam(JsonTextWriter& writer, JsonTextStream& stream, const JsonRpcPar
         case JsonRpcParam::Kind::String:
             WriteString(writer, stream, param.text);
             break;
-        case JsonRpcParam::Kind::Literal:
-            // A receipt of megabytes: appended whole rather than byte by byte.
+        case JsonRpcParam::Kind::Document:
             writer.RawValue("", 0, rapidjson::kStringType);
-            stream.Append(param.text.data(), param.text.size());
+            stream.AppendDocument(param.document);
             break;
         case JsonRpcParam::Kind::Double:
             writer.Double(param.number);
@@ -66,9 +65,24 @@ void WriteParam(JsonTextWriter& writer, JsonTextStream& stream, const JsonRpcPar
     }
 }
 
+// The message of an answer's "error" member; null counts as no error at all,
+// because JSON-RPC 1.0 servers send it beside every successful result.
+std::optional<std::string> ErrorMessage(const rapidjson::Value& answer) {
+    const auto error = answer.FindMember("error");
+    if (error == answer.MemberEnd() || error->value.IsNull()) return std::nullopt;
+    if (!error->value.IsObject()) return std::string(kDefaultErrorMessage);
+    const auto message = error->value.FindMember("message");
+    if (message == error->value.MemberEnd() || !message->value.IsString()) {
+        return std::string(kDefaultErrorMessage);
+    }
+    return std::string(message->value.GetString(), message->value.GetStringLength());
+}
+
+}  // namespace
+
 std::string RequestLine(uint32_t id, const std::string& method, const JsonRpcParams& params) {
     size_t expected = 96 + method.size();
-    for (const auto& param : params) expected += param.text.size() + 24;
+    for (const auto& param : params) expected += param.text.size() + param.expectedSize + 24;
     std::string line;
     line.reserve(expected);
     JsonTextStream stream(line, JsonTextStream::Form::Plain);
@@ -89,21 +103,6 @@ std::string RequestLine(uint32_t id, const std::string& method, const JsonRpcPar
     return line;
 }
 
-// The message of an answer's "error" member; null counts as no error at all,
-// because JSON-RPC 1.0 servers send it beside every successful result.
-std::optional<std::string> ErrorMessage(const rapidjson::Value& answer) {
-    const auto error = answer.FindMember("error");
-    if (error == answer.MemberEnd() || error->value.IsNull()) return std::nullopt;
-    if (!error->value.IsObject()) return std::string(kDefaultErrorMessage);
-    const auto message = error->value.FindMember("message");
-    if (message == error->value.MemberEnd() || !message->value.IsString()) {
-        return std::string(kDefaultErrorMessage);
-    }
-    return std::string(message->value.GetString(), message->value.GetStringLength());
-}
-
-}  // namespace
-
 JsonRpcParam JsonRpcParam::String(std::string text) {
     JsonRpcParam param;
     param.kind = Kind::String;
@@ -111,10 +110,12 @@ JsonRpcParam JsonRpcParam::String(std::string text) {
     return param;
 }
 
-JsonRpcParam JsonRpcParam::Literal(std::string json) {
+JsonRpcParam JsonRpcParam::Document(std::function<void(JsonTextWriter&)> write,
+                                    size_t expectedSize) {
     JsonRpcParam param;
-    param.kind = Kind::Literal;
-    param.text = std::move(json);
+    param.kind = Kind::Document;
+    param.document = std::move(write);
+    param.expectedSize = expectedSize;
     return param;
 }
 

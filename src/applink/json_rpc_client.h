@@ -5,8 +5,11 @@
 
 #include <cstdint>
 #include <exception>
+#include <functional>
 #include <string>
 #include <vector>
+
+#include "applink/json_text.h"
 
 namespace zarvik {
 
@@ -36,12 +39,13 @@ class ResponseContainErrorException : public JsonRpcClientException {
 
 // One positional request parameter.
 struct JsonRpcParam {
-    enum class Kind { String, Double, Int, UInt, Bool, Literal };
+    enum class Kind { String, Double, Int, UInt, Bool, Document };
 
     static JsonRpcParam String(std::string text);
-    // A parameter given as its JSON text, already escaped and quoted, sent as
-    // it stands.
-    static JsonRpcParam Literal(std::string json);
+    // A JSON document the companion takes as one string parameter, written by
+    // `write` straight into the request line, escaped as it is written; about
+    // `expectedSize` bytes. Whatever `write` refers to must outlive the call.
+    static JsonRpcParam Document(std::function<void(JsonTextWriter&)> write, size_t expectedSize);
     static JsonRpcParam Double(double number);
     static JsonRpcParam Int(int32_t value);
     static JsonRpcParam UInt(uint32_t value);
@@ -53,6 +57,8 @@ struct JsonRpcParam {
     int32_t signedValue = 0;
     uint32_t unsignedValue = 0;
     bool flag = false;
+    std::function<void(JsonTextWriter&)> document;
+    size_t expectedSize = 0;
 };
 
 using JsonRpcParams = std::vector<JsonRpcParam>;
@@ -75,6 +81,9 @@ class JsonRpcClient {
     TCPClient& tcp_;
     ExchangeLog& log_;
 };
+
+// The request as it goes on the wire: one line of compact JSON ending in CR LF.
+std::string RequestLine(uint32_t id, const std::string& method, const JsonRpcParams& params);
 
 // The compact writer's text of a value: records sent as one String parameter.
 // A number that is not finite is an input data error (code 8).

@@ -111,6 +111,18 @@ void JsonTextStream::AppendString(const char* text, size_t size) {
     end_ = static_cast<size_t>(p - start);
 }
 
+void JsonTextStream::AppendDocument(const std::function<void(JsonTextWriter&)>& write) {
+    Finish();
+    JsonTextStream inner(out_, Form::Escaped);
+    inner.Append("\"", 1);
+    {
+        JsonTextWriter writer(inner);
+        write(writer);
+    }
+    inner.Append("\"", 1);
+    end_ = out_.size();
+}
+
 void WriteJsonNumber(JsonTextWriter& writer, double number) {
     if (!std::isfinite(number) || !writer.Double(number)) {
         throw InputDataError("нечисловое значение в данных запроса");

@@ -9,6 +9,7 @@
 
 #include <cstddef>
 #include <cstring>
+#include <functional>
 #include <string>
 
 namespace zarvik {
@@ -30,6 +31,8 @@ struct JsonEscapes {
     }
 };
 inline constexpr JsonEscapes kJsonEscapes;
+
+class JsonTextWriter;
 
 // The output stream of the writer: plain JSON, or JSON escaped as the inside
 // of a string. Bytes go straight into the string's buffer; the string has its
@@ -86,6 +89,9 @@ class JsonTextStream {
     void AppendString(const char* text, size_t size);
     // The same for text known to hold no byte that needs escaping.
     void AppendName(const char* text, size_t size);
+    // A JSON document as a string literal, written by `write` and escaped as it
+    // is written. Only a plain stream can take one.
+    void AppendDocument(const std::function<void(JsonTextWriter&)>& write);
     void Finish() { out_.resize(end_); }
 
   private:

@@ -37,8 +37,7 @@ void WritePositions(const CheckPackage& check, JsonTextWriter& writer) {
     writer.EndObject();
 }
 
-void WriteCheckDocument(const CheckPackage& check, JsonTextStream& stream) {
-    JsonTextWriter writer(stream);
+void WriteCheckDocument(const CheckPackage& check, JsonTextWriter& writer) {
     writer.StartObject();
     writer.Name("Parameters");
     WriteCheckParameters(check, writer);
@@ -58,23 +57,20 @@ std::string CheckDocumentText(const CheckPackage& check) {
     std::string text;
     text.reserve(ExpectedSize(check));
     JsonTextStream stream(text, JsonTextStream::Form::Plain);
-    WriteCheckDocument(check, stream);
+    JsonTextWriter writer(stream);
+    WriteCheckDocument(check, writer);
     return text;
 }
 
 JsonRpcParams ProcessCheckParams(bool electronically, const CheckPackage& check) {
-    std::string literal;
-    literal.reserve(ExpectedSize(check) * 5 / 4);
-    JsonTextStream stream(literal, JsonTextStream::Form::Escaped);
-    stream.Append("\"", 1);
-    WriteCheckDocument(check, stream);
-    stream.Append("\"", 1);
-
     JsonRpcParams params;
     params.reserve(3);
     params.push_back(JsonRpcParam::String(std::string()));
     params.push_back(JsonRpcParam::Bool(electronically));
-    params.push_back(JsonRpcParam::Literal(std::move(literal)));
+    // Escaped, the document grows by a backslash before each quotation mark.
+    params.push_back(JsonRpcParam::Document(
+        [&check](JsonTextWriter& writer) { WriteCheckDocument(check, writer); },
+        ExpectedSize(check) * 5 / 4));
     return params;
 }
 

@@ -14,8 +14,8 @@ namespace zarvik {
 std::string CheckDocumentText(const CheckPackage& check);
 
 // The operation's own parameters after PosId and the request counter: an
-// empty string, the electronically flag, the check document text (as a
-// string literal written as the text is made).
+// empty string, the electronically flag, the check document (written into
+// the request when it is made; `check` must outlive the parameters).
 JsonRpcParams ProcessCheckParams(bool electronically, const CheckPackage& check);
 
 }  // namespace zarvik

@@ -66,18 +66,24 @@ TEST(CheckEncoding, CorrectionReceiptDocument) {
         R"("Payments":{"Cash":15400.0}})");
 }
 
-TEST(CheckEncoding, RequestParametersAreEmptyStringFlagAndDocumentText) {
-    const CheckPackage check = ParseCheckPackage(DataFile("check_minimal.xml"));
+TEST(CheckEncoding, RequestCarriesEmptyStringFlagAndTheDocumentAsOneString) {
+    // Quotation marks, backslashes and a group separator inside the document
+    // are escaped twice on the wire: once in the document, once in the request.
+    const CheckPackage check = ParseCheckPackage(
+        Package(R"( CashierINN="a\b">)", R"(<FiscalString Name="&quot;Q&quot;" VATRate="20")"
+                                         R"( MarkingCode="01&#x1D;93"/>)"));
     for (bool electronically : {true, false}) {
         const JsonRpcParams params = ProcessCheckParams(electronically, check);
         ASSERT_EQ(params.size(), 3u);
-        EXPECT_EQ(params[0].kind, JsonRpcParam::Kind::String);
-        EXPECT_EQ(params[0].text, "");
-        EXPECT_EQ(params[1].kind, JsonRpcParam::Kind::Bool);
-        EXPECT_EQ(params[1].flag, electronically);
-        EXPECT_EQ(params[2].kind, JsonRpcParam::Kind::Literal);
-        EXPECT_EQ(params[2].text, Quoted(CheckDocumentText(check)));
+        EXPECT_EQ(RequestLine(7, "ProcessCheck", params),
+                  std::string(R"({"jsonrpc":"2.0","id":7,"method":"ProcessCheck","params":["",)") +
+                      (electronically ? "true," : "false,") + Quoted(CheckDocumentText(check)) +
+                      "]}\r\n");
     }
+    const std::string line = RequestLine(1, "ProcessCheck", ProcessCheckParams(false, check));
+    EXPECT_NE(line.find(R"(\\u001D)"), std::string::npos);
+    EXPECT_NE(line.find(R"(\"a\\\\b\")"), std::string::npos);
+    EXPECT_NE(line.find(R"(\"Name\":\"\\\"Q\\\"\")"), std::string::npos);
 }
 
 TEST(CheckEncoding, AbsentZeroAndEmptyAreDistinct) {
