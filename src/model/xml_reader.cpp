@@ -44,15 +44,12 @@ XmlParseResult XmlDocument::Parse(const char* text, size_t size) {
     errorLine_ = 0;
     if (size == 0 || !text || !*text) return XmlParseResult::EmptyDocument;
     if (size == static_cast<size_t>(-1)) size = std::strlen(text);
-    // Like tinyxml2, nothing after a zero byte is read.
-    if (const void* zero = std::memchr(text, 0, size)) {
-        size = static_cast<size_t>(static_cast<const char*>(zero) - text);
-    }
     const size_t needed = size + 1 + kScanPadding;
     if (capacity_ < needed) {
         buffer_.reset(new char[needed]);
         capacity_ = needed;
     }
+    // Like tinyxml2, every scan stops at the first zero byte.
     std::memcpy(buffer_.get(), text, size);
     // Defined bytes beyond the end too: the scans read them.
     std::memset(buffer_.get() + size, 0, 1 + kScanPadding);

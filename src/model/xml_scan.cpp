@@ -52,8 +52,8 @@ const char* ReadCharacterRef(const char* p, const char* end, const char*& semico
     const char* from = p + (hex ? 3 : 2);
     if (!*from) return nullptr;
     if (semicolon < from) {
-        semicolon = static_cast<const char*>(std::memchr(from, ';', end - from));
-        if (!semicolon) semicolon = end;
+        semicolon = from;
+        while (semicolon < end && *semicolon != ';') ++semicolon;
     }
     if (semicolon == end) return nullptr;
     unsigned long code = 0;
@@ -109,8 +109,10 @@ void DecodeValue(char* change, char* end) {
             }
         } else {
             const Entity* found = nullptr;
+            // Reading past `end` stays inside the buffer and its padding; the zero
+            // at `end` differs from every name, as strncmp would find.
             for (const Entity& entity : kEntities) {
-                if (std::strncmp(p + 1, entity.name, entity.length) == 0 &&
+                if (p[1] == entity.name[0] && std::memcmp(p + 1, entity.name, entity.length) == 0 &&
                     p[entity.length + 1] == ';') {
                     found = &entity;
                     break;

@@ -75,7 +75,7 @@ inline __m128i InRange(__m128i v, char low, int count) {
 
 inline char* SkipSpace(char* p, int& line) {
     while (ClassOf(*p) & kSpace) {
-        if (*p == '\n') ++line;
+        line += *p == '\n';
         ++p;
     }
     return p;
