@@ -50,12 +50,22 @@ ExchangeLog::ExchangeLog(const std::string& path) : path_(path), file_(path) {}
 void ExchangeLog::Write(std::string_view level, std::string_view message) {
     if (!file_.isOpen()) return;
     std::string& line = pending_;
-    line.reserve(line.size() + message.size() + level.size() + 32);
+    // A receipt of megabytes goes to the file from where it lies, together
+    // with the lines before it, rather than through a copy.
+    constexpr size_t kCopiedAtMost = 256 * 1024;
+    const bool direct = !kCrLf && message.size() > kCopiedAtMost;
+    line.reserve(line.size() + (direct ? 0 : message.size()) + level.size() + 32);
     line += '[';
     line += LocalTimestamp();
     line += "] ";
     line += level;
     line += ": ";
+    if (direct) {
+        const std::string_view pieces[] = {line, message, "\n"};
+        file_.append(pieces, 3);
+        line.clear();
+        return;
+    }
     if (kCrLf) {
         // A receipt is logged as megabytes of text: copied in runs between
         // line feeds, not character by character.

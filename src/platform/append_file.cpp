@@ -6,6 +6,7 @@
 #include "platform/wide_path.h"
 #else
 #include <fcntl.h>
+#include <sys/uio.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -33,6 +34,12 @@ bool AppendFile::append(const char* data, size_t size) {
     return WriteFile(handle_, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
 }
 
+bool AppendFile::append(const std::string_view* pieces, size_t count) {
+    std::string block;
+    for (size_t i = 0; i < count; ++i) block += pieces[i];
+    return append(block.data(), block.size());
+}
+
 #else
 
 AppendFile::AppendFile(const std::string& path)
@@ -51,6 +58,27 @@ bool AppendFile::append(const char* data, size_t size) {
         written = ::write(fd_, data, size);
     } while (written < 0 && errno == EINTR);
     return written == static_cast<ssize_t>(size);
+}
+
+bool AppendFile::append(const std::string_view* pieces, size_t count) {
+    if (!isOpen()) return false;
+    constexpr size_t kMost = 8;
+    iovec vectors[kMost];
+    size_t total = 0;
+    size_t used = 0;
+    for (size_t i = 0; i < count && used < kMost; ++i) {
+        if (pieces[i].empty()) continue;
+        vectors[used].iov_base = const_cast<char*>(pieces[i].data());
+        vectors[used].iov_len = pieces[i].size();
+        total += pieces[i].size();
+        ++used;
+    }
+    if (count > kMost) return false;
+    ssize_t written;
+    do {
+        written = ::writev(fd_, vectors, static_cast<int>(used));
+    } while (written < 0 && errno == EINTR);
+    return written == static_cast<ssize_t>(total);
 }
 
 #endif

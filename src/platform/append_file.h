@@ -5,6 +5,7 @@
 
 #include <cstddef>
 #include <string>
+#include <string_view>
 
 namespace zarvik::platform {
 
@@ -18,6 +19,9 @@ class AppendFile {
     bool isOpen() const;
     // One system write of the whole block; false when it did not land whole.
     bool append(const char* data, size_t size);
+    // The same for a block given in pieces, gathered by the system where it
+    // can: a block of megabytes is not copied to be written.
+    bool append(const std::string_view* pieces, size_t count);
 
   private:
 #if defined(_WIN32)

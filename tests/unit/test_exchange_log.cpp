@@ -75,6 +75,29 @@ TEST_F(ExchangeLogTest, LinesCarryTimeLevelAndTheMessageUnchanged) {
     EXPECT_TRUE(std::regex_match(text, line)) << text;
 }
 
+TEST_F(ExchangeLogTest, LinesReachTheFileAtFlushInOrderWhateverTheirSize) {
+    const std::string path = ComputeLogPath(kLogFolderName, kLogFileName);
+    const std::string receipt(300 * 1024, 'r');  // past what is gathered in memory
+    ExchangeLog log(path);
+    log.Info("Start");
+    EXPECT_EQ(Slurp(path), "") << "held until the flush";
+    log.Flush();
+    log.Info("Request:");
+    log.Info(receipt);
+    log.Info("after");
+    log.Flush();
+    std::string text = Slurp(path);
+    const size_t at = text.find(receipt + "\n");
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, receipt.size(), "R");
+    const std::regex lines(
+        "\\[[-0-9: ]{19}\\] INFO: Start\n"
+        "\\[[-0-9: ]{19}\\] INFO: Request:\n"
+        "\\[[-0-9: ]{19}\\] INFO: R\n"
+        "\\[[-0-9: ]{19}\\] INFO: after\n");
+    EXPECT_TRUE(std::regex_match(text, lines)) << text;
+}
+
 TEST_F(ExchangeLogTest, AppendsAndKeepsLinesOfConcurrentWritersWhole) {
     const std::string path = ComputeLogPath(kLogFolderName, kLogFileName);
     ExchangeLog(path).Info("before");
