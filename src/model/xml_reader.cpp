@@ -1,6 +1,7 @@
 #include "model/xml_reader.h"
 
 #include <cstring>
+#include <new>
 
 #include "model/xml_scan.h"
 
@@ -44,6 +45,7 @@ XmlParseResult XmlDocument::Parse(const char* text, size_t size) {
     errorLine_ = 0;
     if (size == 0 || !text || !*text) return XmlParseResult::EmptyDocument;
     if (size == static_cast<size_t>(-1)) size = std::strlen(text);
+    if (size > static_cast<size_t>(-1) - 1 - kScanPadding) throw std::bad_alloc();
     const size_t needed = size + 1 + kScanPadding;
     if (capacity_ < needed) {
         buffer_.reset(new char[needed]);
