@@ -81,9 +81,16 @@ std::optional<std::string> ErrorMessage(const rapidjson::Value& answer) {
 }  // namespace
 
 std::string RequestLine(uint32_t id, const std::string& method, const JsonRpcParams& params) {
+    std::string line;
+    WriteRequestLine(line, id, method, params);
+    return line;
+}
+
+void WriteRequestLine(std::string& line, uint32_t id, const std::string& method,
+                      const JsonRpcParams& params) {
     size_t expected = 96 + method.size();
     for (const auto& param : params) expected += param.text.size() + param.expectedSize + 24;
-    std::string line;
+    line.clear();
     line.reserve(expected);
     JsonTextStream stream(line, JsonTextStream::Form::Plain);
     JsonTextWriter writer(stream);
@@ -100,7 +107,6 @@ std::string RequestLine(uint32_t id, const std::string& method, const JsonRpcPar
     writer.EndArray();
     writer.EndObject();
     stream.Append("\r\n", 2);
-    return line;
 }
 
 JsonRpcParam JsonRpcParam::String(std::string text) {
@@ -159,7 +165,17 @@ void JsonRpcClient::call(uint32_t id, const std::string& method, const JsonRpcPa
                          JsonRpcResult& out) {
     CloseOnExit closeOnExit(tcp_);
     RefuseNonFiniteParams(method, params);
-    const std::string line = RequestLine(id, method, params);
+    // The buffer of the last request is used again, as a till sends receipts
+    // of much the same size all day; one of a giant receipt is let go.
+    std::string& line = line_;
+    struct LetGoOfGiants {
+        std::string& line;
+        ~LetGoOfGiants() {
+            constexpr size_t kKept = 16 << 20;
+            if (line.capacity() > kKept) std::string().swap(line);
+        }
+    } letGo{line};
+    WriteRequestLine(line, id, method, params);
     log_.Info("Request:");
     log_.Info(line);
     log_.Flush();  // in the file before the wait for an answer that may never come

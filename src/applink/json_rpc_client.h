@@ -80,10 +80,13 @@ class JsonRpcClient {
   private:
     TCPClient& tcp_;
     ExchangeLog& log_;
+    std::string line_;
 };
 
 // The request as it goes on the wire: one line of compact JSON ending in CR LF.
 std::string RequestLine(uint32_t id, const std::string& method, const JsonRpcParams& params);
+void WriteRequestLine(std::string& line, uint32_t id, const std::string& method,
+                      const JsonRpcParams& params);
 
 // The compact writer's text of a value: records sent as one String parameter.
 // A number that is not finite is an input data error (code 8).

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <memory>
+#include <string>
 
 #include "applink/kassa_app_client.h"
 #include "component/native_api.h"
@@ -56,6 +57,8 @@ class CZarvikKassaAddInNative final : public IComponentBase {
     std::unique_ptr<ExchangeLog> log_;
     std::unique_ptr<KassaAppClient> app_;
     std::unique_ptr<KktDriver> driver_;
+    // A receipt package in UTF-8; its buffer serves again for the next one.
+    std::string package_;
 };
 
 }  // namespace zarvik

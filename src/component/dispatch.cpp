@@ -33,6 +33,19 @@ void CZarvikKassaAddInNative::Dispatch(long method, tVariant& result, tVariant* 
         SetOutText(memory_, text, params[index]);
     };
     const auto in = [&](long index) { return GetInString(params[index]); };
+    // Receipts of megabytes: converted into the kept buffer, which is let go
+    // of after a giant one.
+    struct LetGoOfGiants {
+        std::string& text;
+        ~LetGoOfGiants() {
+            constexpr size_t kKept = 16 << 20;
+            if (text.capacity() > kKept) std::string().swap(text);
+        }
+    } letGo{package_};
+    const auto package = [&](long index) -> const std::string& {
+        GetInString(params[index], package_);
+        return package_;
+    };
     bool verdict = true;
 
     switch (static_cast<MethodIndex>(method)) {
@@ -67,11 +80,11 @@ void CZarvikKassaAddInNative::Dispatch(long method, tVariant& result, tVariant* 
             // The "electronically" flag arrives as a boolean; anything else is a paper receipt.
             // Its byte is read, not the bool: a byte other than 0 or 1 is then simply true.
             const bool electronically = params[1].vt == VTYPE_BOOL && params[1].ui8Val != 0;
-            out(3, driver.ProcessCheck(electronically, in(2)));
+            out(3, driver.ProcessCheck(electronically, package(2)));
             break;
         }
         case kProcessCorrectionCheck:
-            out(2, driver.ProcessCorrectionCheck(in(1)));
+            out(2, driver.ProcessCorrectionCheck(package(1)));
             break;
         case kPrintTextDocument:
             driver.PrintTextDocument(in(1));

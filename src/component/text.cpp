@@ -104,12 +104,13 @@ size_t Utf8Size(char32_t c) { return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 
 // arrives here as megabytes, and appending unit by unit costs several times
 // the conversion itself.
 template <typename Unit>
-std::string EncodeUtf8(const Unit* text, size_t length) {
+void EncodeUtf8(const Unit* text, size_t length, std::string& out) {
     size_t size = 0;
     EachCodePoint(
         text, length, [&size](const Unit*, size_t count) { size += count; },
         [&size](char32_t c) { size += Utf8Size(c); });
-    std::string out(size, '\0');
+    out.resize(size);
+    if (size == 0) return;
     char* p = &out[0];
     const auto ascii = [&p](const Unit* units, size_t count) {
         for (size_t k = 0; k < count; ++k) *p++ = static_cast<char>(units[k]);
@@ -131,6 +132,12 @@ std::string EncodeUtf8(const Unit* text, size_t length) {
             *p++ = static_cast<char>(0x80 | (c & 0x3F));
         }
     });
+}
+
+template <typename Unit>
+std::string EncodeUtf8(const Unit* text, size_t length) {
+    std::string out;
+    EncodeUtf8(text, length, out);
     return out;
 }
 
@@ -161,8 +168,15 @@ std::u16string FromPlatformText(const WCHAR_T* text) {
 }
 
 std::string GetInString(const tVariant& param) {
-    if (param.vt != VTYPE_PWSTR || param.pwstrVal == nullptr) return std::string();
-    return EncodeUtf8(param.pwstrVal, PlatformLength(param.pwstrVal));
+    std::string out;
+    GetInString(param, out);
+    return out;
+}
+
+void GetInString(const tVariant& param, std::string& out) {
+    out.clear();
+    if (param.vt != VTYPE_PWSTR || param.pwstrVal == nullptr) return;
+    EncodeUtf8(param.pwstrVal, PlatformLength(param.pwstrVal), out);
 }
 
 WCHAR_T* AllocPlatformText(IMemoryManager* memory, const std::u16string& text) {

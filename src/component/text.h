@@ -19,6 +19,8 @@ std::u16string FromPlatformText(const WCHAR_T* text);
 // The in-parameter's text as UTF-8. Only a VTYPE_PWSTR with a pointer holds
 // text; anything else reads as empty, never as a pointer made of other bits.
 std::string GetInString(const tVariant& param);
+// The same into `out`, whose buffer serves again from call to call.
+void GetInString(const tVariant& param, std::string& out);
 
 // Hands text to the platform in memory it allocates; the platform owns it
 // afterwards. Refused memory leaves a null string of length 0.

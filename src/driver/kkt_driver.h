@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 namespace zarvik {
@@ -22,8 +23,9 @@ struct ProcessingKMOutput {
 };
 
 class KktDriver {
-public:
-    KktDriver(KassaAppClient& app, ExchangeLog& log) : app_(app), log_(log) {}
+  public:
+    KktDriver(KassaAppClient& app, ExchangeLog& log);
+    ~KktDriver();
 
     // Description and settings.
     std::string GetDescription();
@@ -56,9 +58,16 @@ public:
     // Text documents.
     void PrintTextDocument(const std::string& document);
 
-private:
+  private:
+    struct ReceiptMemory;
+    ReceiptMemory& ReceiptMemoryFor(size_t packageSize);
+
     KassaAppClient& app_;
     ExchangeLog& log_;
+    // Kept from one receipt to the next, so that the reader's buffers and the
+    // list of positions are used again rather than taken from the system and
+    // given back every time.
+    std::unique_ptr<ReceiptMemory> receiptMemory_;
 };
 
 }  // namespace zarvik

@@ -3,6 +3,8 @@
 // point may make the method fail, or the cashier punches the receipt again.
 #include <tinyxml2.h>
 
+#include <algorithm>
+
 #include "applink/kassa_app_client.h"
 #include "core/driver_error.h"
 #include "core/numbers.h"
@@ -73,9 +75,10 @@ std::string WriteDocumentOutputParameters(const DocumentOutputParameters& output
 
 // Both receipt methods: read the package, register it, then fetch the values
 // that only exist once the receipt is in the fiscal storage.
-std::string RegisterReceipt(KassaAppClient& client, ExchangeLog& log, bool electronically,
+std::string RegisterReceipt(KassaAppClient& client, ExchangeLog& log, XmlDocument& reader,
+                            CheckPackage& check, bool electronically,
                             const std::string& checkPackage) {
-    const CheckPackage check = ParseCheckPackage(checkPackage);
+    ParseCheckPackage(checkPackage, reader, check);
     DocumentOutputParameters output;
     app::ProcessCheck(client, electronically, check, output);
     try {
@@ -96,13 +99,35 @@ void LogPackage(ExchangeLog& log, const std::string& checkPackage) {
 
 }  // namespace
 
+struct KktDriver::ReceiptMemory {
+    XmlDocument reader;
+    CheckPackage check;
+    size_t largest = 0;  // the largest package read with it
+};
+
+KktDriver::KktDriver(KassaAppClient& app, ExchangeLog& log) : app_(app), log_(log) {}
+KktDriver::~KktDriver() = default;
+
+// What grew for a receipt of megabytes is let go once receipts are small again.
+KktDriver::ReceiptMemory& KktDriver::ReceiptMemoryFor(size_t packageSize) {
+    constexpr size_t kSmall = 1 << 20;
+    if (!receiptMemory_ ||
+        (receiptMemory_->largest > kSmall && packageSize < receiptMemory_->largest / 4)) {
+        receiptMemory_ = std::make_unique<ReceiptMemory>();
+    }
+    receiptMemory_->largest = std::max(receiptMemory_->largest, packageSize);
+    return *receiptMemory_;
+}
+
 std::string KktDriver::ProcessCheck(bool electronically, const std::string& checkPackage) {
     log_.Info("***** Start ProcessCheck commmand *****");
     log_.Info(electronically ? "True" : "False");
     LogPackage(log_, checkPackage);
     std::string output;
     try {
-        output = RegisterReceipt(app_, log_, electronically, checkPackage);
+        ReceiptMemory& memory = ReceiptMemoryFor(checkPackage.size());
+        output =
+            RegisterReceipt(app_, log_, memory.reader, memory.check, electronically, checkPackage);
     } catch (const ZarvikKassaErrorException&) {
         log_.Info("***** Error ProcessCheck commmand *****");
         throw;
@@ -115,7 +140,9 @@ std::string KktDriver::ProcessCheck(bool electronically, const std::string& chec
 std::string KktDriver::ProcessCorrectionCheck(const std::string& checkPackage) {
     log_.Info("***** Start ProcessCorrectionCheck commmand *****");
     LogPackage(log_, checkPackage);
-    std::string output = RegisterReceipt(app_, log_, false, checkPackage);
+    ReceiptMemory& memory = ReceiptMemoryFor(checkPackage.size());
+    std::string output =
+        RegisterReceipt(app_, log_, memory.reader, memory.check, false, checkPackage);
     log_.Info("***** Finish ProcessCorrectionCheck commmand *****");
     return output;
 }

@@ -239,21 +239,35 @@ void ReadPositions(const XmlElement& positions, CheckPackage& check) {
 
 CheckPackage ReadCheckPackage(const XmlElement& root) {
     CheckPackage check;
+    ReadCheckPackage(root, check);
+    return check;
+}
+
+void ReadCheckPackage(const XmlElement& root, CheckPackage& check) {
+    std::vector<FiscalString> positions = std::move(check.FiscalStrings);
+    positions.clear();
+    check = CheckPackage();
+    check.FiscalStrings = std::move(positions);
     ReadFields(RequiredChild(root, "Parameters"), kParametersFields, check, Where{"Parameters"});
     ReadPositions(RequiredChild(root, "Positions"), check);
     ReadFields(RequiredChild(root, "Payments"), kPaymentsFields, check, Where{"Payments"});
-    return check;
 }
 
 CheckPackage ParseCheckPackage(const std::string& text) {
     XmlDocument document;
+    CheckPackage check;
+    ParseCheckPackage(text, document, check);
+    return check;
+}
+
+void ParseCheckPackage(const std::string& text, XmlDocument& document, CheckPackage& check) {
     if (document.Parse(text.data(), text.size()) == XmlParseResult::Error) {
         throw InputDataError("пакет чека не является корректным XML (строка " +
                              FormatInt(document.ErrorLineNum()) + ")");
     }
     const XmlElement* root = document.RootElement();
     if (root == nullptr) throw InputDataError("отсутствует корневой элемент пакета чека");
-    return ReadCheckPackage(*root);
+    ReadCheckPackage(*root, check);
 }
 
 void WriteCheckParameters(const CheckPackage& check, JsonTextWriter& writer) {

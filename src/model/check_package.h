@@ -138,9 +138,13 @@ struct CheckPackage {
 // no root element or lacks a required item throws InputDataError naming the
 // first missing item; so does a number attribute that reads as nan or inf.
 CheckPackage ParseCheckPackage(const std::string& text);
+// The same into `check` with the caller's document: the document's buffers and
+// the room of the position list serve again for the next package.
+void ParseCheckPackage(const std::string& text, XmlDocument& document, CheckPackage& check);
 
 // Reads the package from its root element, whatever the root's name.
 CheckPackage ReadCheckPackage(const XmlElement& root);
+void ReadCheckPackage(const XmlElement& root, CheckPackage& check);
 
 // Part readers, each given the part element itself.
 CorrectionData ReadCorrectionData(const XmlElement& element);
