@@ -61,3 +61,28 @@ TEST(CheckPackageReading, NonFiniteNumbersAreRefused) {
 
 }  // namespace
 }  // namespace zarvik
+
+namespace zarvik {
+namespace {
+
+using namespace check_test;
+
+// The reader and the record are kept from one receipt to the next: nothing of
+// an earlier receipt may show in a later one, even after a refused package.
+TEST(CheckPackageReading, AReusedReaderAndRecordCarryNothingOver) {
+    XmlDocument reader;
+    CheckPackage check;
+    const std::string full = DataFile("check_full_ffd12.xml");
+    const std::string minimal = DataFile("check_minimal.xml");
+    ParseCheckPackage(full, reader, check);
+    EXPECT_EQ(CheckDocumentText(check), CheckDocumentText(ParseCheckPackage(full)));
+    EXPECT_THROW(ParseCheckPackage("<CheckPackage><Parameters/>", reader, check),
+                 ZarvikKassaErrorException);
+    ParseCheckPackage(minimal, reader, check);
+    EXPECT_EQ(CheckDocumentText(check), CheckDocumentText(ParseCheckPackage(minimal)));
+    ParseCheckPackage(full, reader, check);
+    EXPECT_EQ(CheckDocumentText(check), CheckDocumentText(ParseCheckPackage(full)));
+}
+
+}  // namespace
+}  // namespace zarvik
