@@ -3,6 +3,10 @@
 #include <cstdint>
 #include <cstring>
 
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
+
 namespace zarvik {
 
 namespace {
@@ -60,78 +64,118 @@ char32_t DecodeUtf8(const std::string& s, size_t& i) {
     return c;
 }
 
-// Eight UTF-16 units that are all below 0x80.
+// What eight UTF-16 units need: all ASCII, all below 0x800 (one or two bytes
+// each, as Cyrillic text), or the unit-by-unit way.
+enum class Block { Ascii, TwoByte, Other };
+
+struct BlockInfo {
+    Block kind;
+    unsigned wide;  // in a TwoByte block: how many units take two bytes
+};
+
 template <typename Unit>
-bool AsciiBlock(const Unit* units) {
+BlockInfo ClassifyBlock(const Unit* units) {
     static_assert(sizeof(Unit) == 2, "platform text is UTF-16");
-    uint64_t first;
-    uint64_t second;
-    std::memcpy(&first, units, sizeof first);
-    std::memcpy(&second, units + 4, sizeof second);
-    return ((first | second) & 0xFF80FF80FF80FF80ULL) == 0;
+#if defined(__SSE2__)
+    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
+    const __m128i zero = _mm_setzero_si128();
+    const int ascii =
+        _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_subs_epu16(v, _mm_set1_epi16(0x7F)), zero));
+    if (ascii == 0xFFFF) return {Block::Ascii, 0};
+    const int twoByte =
+        _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_subs_epu16(v, _mm_set1_epi16(0x7FF)), zero));
+    if (twoByte != 0xFFFF) return {Block::Other, 0};
+    return {Block::TwoByte, static_cast<unsigned>(__builtin_popcount(~ascii & 0xFFFF)) / 2};
+#else
+    unsigned wide = 0;
+    for (int k = 0; k < 8; ++k) {
+        const auto unit = static_cast<char16_t>(units[k]);
+        if (unit >= 0x800) return {Block::Other, 0};
+        if (unit >= 0x80) ++wide;
+    }
+    return {wide == 0 ? Block::Ascii : Block::TwoByte, wide};
+#endif
 }
 
-// Calls ascii(first, count) for each run of plain ASCII units and
-// sink(codePoint) for every other code point of UTF-16 text; an unpaired
-// surrogate gives U+FFFD. Receipts are mostly ASCII, taken eight units at a time.
-template <typename Unit, typename Ascii, typename Sink>
-void EachCodePoint(const Unit* text, size_t length, Ascii&& ascii, Sink&& sink) {
-    size_t i = 0;
-    while (i < length) {
-        if (i + 8 <= length && AsciiBlock(text + i)) {
-            ascii(text + i, 8);
-            i += 8;
-            continue;
-        }
-        const char32_t unit = static_cast<char16_t>(text[i]);
-        if (unit < 0xD800 || unit > 0xDFFF) {
-            sink(unit);
-        } else if (unit <= 0xDBFF && i + 1 < length &&
-                   static_cast<char16_t>(text[i + 1]) >= 0xDC00 &&
-                   static_cast<char16_t>(text[i + 1]) <= 0xDFFF) {
-            sink(0x10000 + ((unit - 0xD800) << 10) + (static_cast<char16_t>(text[i + 1]) - 0xDC00));
+// The code point at `i`, advancing `i` past it; an unpaired surrogate gives
+// U+FFFD.
+template <typename Unit>
+char32_t NextCodePoint(const Unit* text, size_t length, size_t& i) {
+    const char32_t unit = static_cast<char16_t>(text[i++]);
+    if (unit < 0xD800 || unit > 0xDFFF) return unit;
+    if (unit <= 0xDBFF && i < length) {
+        const char32_t low = static_cast<char16_t>(text[i]);
+        if (low >= 0xDC00 && low <= 0xDFFF) {
             ++i;
-        } else {
-            sink(kReplacement);
+            return 0x10000 + ((unit - 0xD800) << 10) + (low - 0xDC00);
         }
-        ++i;
     }
+    return kReplacement;
 }
 
 size_t Utf8Size(char32_t c) { return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4; }
 
-// Measured first and written in place: a receipt of thousands of positions
-// arrives here as megabytes, and appending unit by unit costs several times
-// the conversion itself.
+char* PutUtf8(char* p, char32_t c) {
+    if (c < 0x80) {
+        *p++ = static_cast<char>(c);
+    } else if (c < 0x800) {
+        *p++ = static_cast<char>(0xC0 | (c >> 6));
+        *p++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else if (c < 0x10000) {
+        *p++ = static_cast<char>(0xE0 | (c >> 12));
+        *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *p++ = static_cast<char>(0x80 | (c & 0x3F));
+    } else {
+        *p++ = static_cast<char>(0xF0 | (c >> 18));
+        *p++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
+        *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
+        *p++ = static_cast<char>(0x80 | (c & 0x3F));
+    }
+    return p;
+}
+
+// Measured first and written in place, eight units at a time where they are
+// ASCII or two-byte text: a receipt of thousands of positions arrives here as
+// megabytes.
 template <typename Unit>
 void EncodeUtf8(const Unit* text, size_t length, std::string& out) {
     size_t size = 0;
-    EachCodePoint(
-        text, length, [&size](const Unit*, size_t count) { size += count; },
-        [&size](char32_t c) { size += Utf8Size(c); });
+    for (size_t i = 0; i < length;) {
+        if (i + 8 <= length) {
+            const BlockInfo block = ClassifyBlock(text + i);
+            if (block.kind != Block::Other) {
+                size += 8 + block.wide;
+                i += 8;
+                continue;
+            }
+        }
+        size += Utf8Size(NextCodePoint(text, length, i));
+    }
     out.resize(size);
     if (size == 0) return;
     char* p = &out[0];
-    const auto ascii = [&p](const Unit* units, size_t count) {
-        for (size_t k = 0; k < count; ++k) *p++ = static_cast<char>(units[k]);
-    };
-    EachCodePoint(text, length, ascii, [&p](char32_t c) {
-        if (c < 0x80) {
-            *p++ = static_cast<char>(c);
-        } else if (c < 0x800) {
-            *p++ = static_cast<char>(0xC0 | (c >> 6));
-            *p++ = static_cast<char>(0x80 | (c & 0x3F));
-        } else if (c < 0x10000) {
-            *p++ = static_cast<char>(0xE0 | (c >> 12));
-            *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            *p++ = static_cast<char>(0x80 | (c & 0x3F));
-        } else {
-            *p++ = static_cast<char>(0xF0 | (c >> 18));
-            *p++ = static_cast<char>(0x80 | ((c >> 12) & 0x3F));
-            *p++ = static_cast<char>(0x80 | ((c >> 6) & 0x3F));
-            *p++ = static_cast<char>(0x80 | (c & 0x3F));
+    for (size_t i = 0; i < length;) {
+        if (i + 8 <= length) {
+            const BlockInfo block = ClassifyBlock(text + i);
+            if (block.kind == Block::Ascii) {
+#if defined(__SSE2__)
+                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
+                _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_packus_epi16(v, v));
+                p += 8;
+#else
+                for (int k = 0; k < 8; ++k) *p++ = static_cast<char>(text[i + k]);
+#endif
+                i += 8;
+                continue;
+            }
+            if (block.kind == Block::TwoByte) {
+                for (int k = 0; k < 8; ++k) p = PutUtf8(p, static_cast<char16_t>(text[i + k]));
+                i += 8;
+                continue;
+            }
         }
-    });
+        p = PutUtf8(p, NextCodePoint(text, length, i));
+    }
 }
 
 template <typename Unit>
