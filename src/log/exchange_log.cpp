@@ -20,21 +20,25 @@ constexpr bool kCrLf = true;
 constexpr bool kCrLf = false;
 #endif
 
-std::string LocalTimestamp() {
-    const std::time_t now = std::time(nullptr);
-    std::tm local{};
-#if defined(_WIN32)
-    localtime_s(&local, &now);
-#else
-    localtime_r(&now, &local);
-#endif
-    char text[32];
-    // "%F %T" spelled out: the Windows runtime knows neither.
-    const size_t size = std::strftime(text, sizeof text, "%Y-%m-%d %H:%M:%S", &local);
-    return std::string(text, size);
-}
-
 }  // namespace
+
+// "YYYY-MM-DD HH:MM:SS" of the local time; made once a second, as a receipt
+// writes a dozen lines within the same one.
+std::string_view ExchangeLog::Timestamp() {
+    const std::time_t now = std::time(nullptr);
+    if (now != stampedAt_) {
+        std::tm local{};
+#if defined(_WIN32)
+        localtime_s(&local, &now);
+#else
+        localtime_r(&now, &local);
+#endif
+        // "%F %T" spelled out: the Windows runtime knows neither.
+        stampSize_ = std::strftime(stamp_, sizeof stamp_, "%Y-%m-%d %H:%M:%S", &local);
+        stampedAt_ = now;
+    }
+    return std::string_view(stamp_, stampSize_);
+}
 
 std::string ComputeLogPath(const std::string& folderName, const std::string& fileName) {
     const std::string base = platform::UserDataFolder();
@@ -56,7 +60,7 @@ void ExchangeLog::Write(std::string_view level, std::string_view message) {
     const bool direct = !kCrLf && message.size() > kCopiedAtMost;
     line.reserve(line.size() + (direct ? 0 : message.size()) + level.size() + 32);
     line += '[';
-    line += LocalTimestamp();
+    line += Timestamp();
     line += "] ";
     line += level;
     line += ": ";

@@ -2,6 +2,7 @@
 // what came back, one line per entry, for the support engineer at the till.
 #pragma once
 
+#include <ctime>
 #include <string>
 #include <string_view>
 
@@ -40,9 +41,14 @@ class ExchangeLog {
     const std::string& path() const { return path_; }
 
   private:
+    std::string_view Timestamp();
+
     std::string path_;
     platform::AppendFile file_;
     std::string pending_;  // whole lines not yet written
+    std::time_t stampedAt_ = -1;
+    char stamp_[32] = {};
+    size_t stampSize_ = 0;
 };
 
 }  // namespace zarvik
