@@ -44,7 +44,6 @@ void KassaAppClient::invoke(const char* method, JsonRpcParams own, JsonRpcResult
                   std::make_move_iterator(own.end()));
 
     try {
-        log_.Flush();  // a connection that takes long must not hide what led to it
         tcp_.connect(settings_.ServerHost, static_cast<uint16_t>(settings_.ServerPort & 0xFFFF));
         rpc_.call(counter_, method, params, out);
     } catch (const ConnectionErrorException& e) {
