@@ -267,8 +267,9 @@ void ReadFields(const XmlElement& element, const Field<R> (&table)[N], R& record
         const char* name = a->Name();
         for (std::size_t i = 0; i < N; ++i) {
             const char* xml = table[i].xml;
-            // Part rows name child elements, not attributes.
-            if (table[i].kind != field::Object && xml[0] == name[0] &&
+            // Part rows name child elements, not attributes. Names are never
+            // empty, so the second bytes exist once the first ones match.
+            if (table[i].kind != field::Object && xml[0] == name[0] && xml[1] == name[1] &&
                 std::strcmp(xml, name) == 0) {
                 texts[i] = a->Value();
             }
