@@ -91,6 +91,16 @@ TEST(XmlReaderValues, LeaveUnknownAndBrokenEntitiesAsTinyxml2Does) {
     }
 }
 
+TEST(XmlReaderValues, ReadLongNamesAndValuesWhole) {
+    for (size_t n = 1; n <= 40; ++n) {
+        const std::string name(n, 'n');
+        const std::string value(n, 'v');
+        const std::string text = "<" + name + " " + name + "='" + value + "&amp;" + value + "\n'/>";
+        ExpectAsTinyxml2(text);
+        EXPECT_EQ(Ours(text).tree, name + "[" + name + "=\"" + value + "&" + value + "\n\"]()");
+    }
+}
+
 TEST(XmlReaderValues, NormaliseLineEnds) {
     EXPECT_EQ(ValueOf("\"a\r\nb\rc\n\rd\ne\""), "a\nb\nc\nd\ne");
     EXPECT_EQ(ValueOf("\"&lt;\r\n&gt;\r\""), "<\n>\n");
