@@ -80,10 +80,11 @@ const char* ReadCharacterRef(const char* p, const char* end, const char*& semico
 
 }  // namespace
 
-// Line ends (CR LF, LF CR, a lone CR) become LF. An unknown entity passes its
-// '&' by moving both positions without a copy, so once an earlier reference
-// shortened the text the byte already at the write position stays:
-// tinyxml2's result, kept byte for byte.
+// Writing never overtakes reading: every reference is longer than its bytes
+// ("&#x80;" is two, "&#65536;" four). Line ends (CR LF, LF CR, a lone CR)
+// become LF. An unknown entity passes its '&' by moving both positions
+// without a copy, so once an earlier reference shortened the text the byte
+// already at the write position stays: tinyxml2's result, kept byte for byte.
 void DecodeValue(char* change, char* end) {
     *end = 0;
     const char* p = change;
