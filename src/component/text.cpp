@@ -7,6 +7,17 @@
 #include <emmintrin.h>
 #endif
 
+// Reading the aligned block that holds a text's end is safe, but the address
+// sanitizer would see bytes past the end read.
+#if defined(__has_feature)
+#if __has_feature(address_sanitizer)
+#define ZARVIK_HAS_ASAN 1
+#endif
+#endif
+#if !defined(ZARVIK_HAS_ASAN)
+#define ZARVIK_HAS_ASAN 0
+#endif
+
 namespace zarvik {
 
 namespace {
@@ -185,10 +196,25 @@ std::string EncodeUtf8(const Unit* text, size_t length) {
     return out;
 }
 
+// Megabytes of receipt are scanned for their end eight units at a time, with
+// aligned loads, which never reach into the next page.
 size_t PlatformLength(const WCHAR_T* text) {
     size_t length = 0;
+#if defined(__SSE2__) && !defined(__SANITIZE_ADDRESS__) && !ZARVIK_HAS_ASAN
+    while (reinterpret_cast<uintptr_t>(text + length) % 16 != 0) {
+        if (text[length] == 0) return length;
+        ++length;
+    }
+    const __m128i zero = _mm_setzero_si128();
+    for (;; length += 8) {
+        const __m128i units = _mm_load_si128(reinterpret_cast<const __m128i*>(text + length));
+        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(units, zero));
+        if (mask != 0) return length + static_cast<size_t>(__builtin_ctz(mask)) / 2;
+    }
+#else
     while (text[length] != 0) ++length;
     return length;
+#endif
 }
 
 }  // namespace
