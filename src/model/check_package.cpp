@@ -212,12 +212,15 @@ std::size_t CountChildren(const XmlElement& parent, const char* name) {
 
 // Three passes: the companion takes positions, text lines and barcodes as
 // three lists, so their interleaving in the package is not kept.
+// Positions are read over those already in the list (every row sets its
+// member), so that their strings keep their memory from one receipt to the
+// next.
 void ReadPositions(const XmlElement& positions, CheckPackage& check) {
-    check.FiscalStrings.reserve(CountChildren(positions, "FiscalString"));
+    check.FiscalStrings.resize(CountChildren(positions, "FiscalString"));
     int number = 0;
     for (auto* e = positions.FirstChildElement("FiscalString"); e != nullptr;
          e = e->NextSiblingElement("FiscalString")) {
-        FiscalString& position = check.FiscalStrings.emplace_back();
+        FiscalString& position = check.FiscalStrings[static_cast<size_t>(number)];
         ReadFields(*e, kFiscalStringFields, position, Where{"FiscalString", ++number});
     }
     for (auto* e = positions.FirstChildElement("TextString"); e != nullptr;
@@ -245,7 +248,6 @@ CheckPackage ReadCheckPackage(const XmlElement& root) {
 
 void ReadCheckPackage(const XmlElement& root, CheckPackage& check) {
     std::vector<FiscalString> positions = std::move(check.FiscalStrings);
-    positions.clear();
     check = CheckPackage();
     check.FiscalStrings = std::move(positions);
     ReadFields(RequiredChild(root, "Parameters"), kParametersFields, check, Where{"Parameters"});

@@ -126,14 +126,24 @@ inline double ScanFinite(const char* text, const char* attribute, const Where& w
 }
 
 // The value rules, one overload per member type; `text` is null when the
-// attribute is absent.
+// attribute is absent. Every rule sets its member whatever the text, so a
+// record read before (a receipt's positions are read into the records of the
+// previous receipt, to keep their memory) keeps nothing of it.
 inline void ReadValue(const char* text, field::Presence, const char*, const Where&,
                       std::string& value) {
-    if (text != nullptr) value = text;
+    if (text != nullptr) {
+        value = text;
+    } else {
+        value.clear();
+    }
 }
 inline void ReadValue(const char* text, field::Presence, const char*, const Where&,
                       std::optional<std::string>& value) {
-    if (text != nullptr) value = text;
+    if (text != nullptr) {
+        value = text;
+    } else {
+        value.reset();
+    }
 }
 inline void ReadValue(const char* text, field::Presence, const char*, const Where&,
                       int32_t& value) {
@@ -141,6 +151,7 @@ inline void ReadValue(const char* text, field::Presence, const char*, const Wher
 }
 inline void ReadValue(const char* text, field::Presence presence, const char*, const Where&,
                       std::optional<int32_t>& value) {
+    value.reset();
     if (text == nullptr) return;
     const int32_t number = ScanInt(text);
     if (presence == field::IfAttribute || number != 0) value = number;
@@ -151,6 +162,7 @@ inline void ReadValue(const char* text, field::Presence, const char* name, const
 }
 inline void ReadValue(const char* text, field::Presence presence, const char* name,
                       const Where& where, std::optional<double>& value) {
+    value.reset();
     if (text == nullptr) return;
     const double number = ScanFinite(text, name, where);
     if (presence == field::IfAttribute || number != 0.0) value = number;
@@ -208,6 +220,8 @@ void ReadPartMember(const XmlElement& element,
                     const char*) {
     if (const XmlElement* child = UsablePart(element, row.xml)) {
         record.*Member = Read(*child);
+    } else {
+        (record.*Member).reset();
     }
 }
 

@@ -78,6 +78,11 @@ TEST(CheckPackageReading, AReusedReaderAndRecordCarryNothingOver) {
     EXPECT_EQ(CheckDocumentText(check), CheckDocumentText(ParseCheckPackage(full)));
     EXPECT_THROW(ParseCheckPackage("<CheckPackage><Parameters/>", reader, check),
                  ZarvikKassaErrorException);
+    // Refused halfway through the positions, after the first was read over.
+    EXPECT_THROW(
+        ParseCheckPackage(Package(">", std::string(kPosition) + "<FiscalString Name=\"B\"/>"),
+                          reader, check),
+        ZarvikKassaErrorException);
     ParseCheckPackage(minimal, reader, check);
     EXPECT_EQ(CheckDocumentText(check), CheckDocumentText(ParseCheckPackage(minimal)));
     ParseCheckPackage(full, reader, check);
