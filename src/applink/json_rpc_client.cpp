@@ -178,8 +178,10 @@ void JsonRpcClient::call(uint32_t id, const std::string& method, const JsonRpcPa
     WriteRequestLine(line, id, method, params);
     log_.Info("Request:");
     log_.Info(line);
-    log_.Flush();  // in the file before the wait for an answer that may never come
     tcp_.send(line);
+    // In the file before the wait for an answer that may never come, and
+    // written while the companion is already at work on the request.
+    log_.Flush();
 
     std::string answer;
     try {

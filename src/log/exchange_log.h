@@ -19,9 +19,9 @@ extern const char* const kLogFileName;    // "1C_exchange_data.log"
 std::string ComputeLogPath(const std::string& folderName, const std::string& fileName);
 
 // Lines are held while the driver works on a call and reach the file together
-// at each Flush: before every request goes to the companion (so that a call
-// that never returns still shows what it sent) and when the platform's call
-// ends. A receipt's dozen lines then cost a few writes instead of a dozen,
+// at each Flush: once a request has gone to the companion, before its answer
+// is awaited (so that a call that never returns still shows what it sent),
+// and when the platform's call ends. A receipt's dozen lines then cost a few writes instead of a dozen,
 // and each write holds whole lines, so components sharing the file never cut
 // into each other's lines.
 class ExchangeLog {
