@@ -142,12 +142,16 @@ bool XmlDocument::ParseNodes(char* p, int line) {
                 char* const attributeName = p;
                 char* const attributeNameEnd = SkipName(p + 1);
                 p = attributeNameEnd;
-                if (!*p) return Fail(attributeLine);
-                p = SkipSpace(p, line);
-                if (*p != '=') return Fail(attributeLine);
-                p = SkipSpace(p + 1, line);
+                if (p[0] != '=' || (p[1] != '"' && p[1] != '\'')) {  // not the usual name="
+                    if (!*p) return Fail(attributeLine);
+                    p = SkipSpace(p, line);
+                    if (*p != '=') return Fail(attributeLine);
+                    p = SkipSpace(p + 1, line);
+                    if (*p != '"' && *p != '\'') return Fail(attributeLine);
+                } else {
+                    ++p;
+                }
                 const char quote = *p;
-                if (quote != '"' && quote != '\'') return Fail(attributeLine);
                 char* const value = ++p;
                 const ValueScan scan = ScanValue(value, quote, line);
                 if (!scan.end) return Fail(attributeLine);

@@ -132,14 +132,21 @@ inline ValueScan ScanValue(char* p, char quote, int& line) {
     const __m128i quotes = _mm_set1_epi8(quote);
     for (;; p += 16) {
         const __m128i v = Load16(p);
-        const __m128i stop = _mm_or_si128(
-            _mm_or_si128(_mm_cmpeq_epi8(v, quotes), _mm_cmpeq_epi8(v, _mm_setzero_si128())),
-            _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('&')),
-                         _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')),
-                                      _mm_cmpeq_epi8(v, _mm_set1_epi8('\n')))));
-        for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(stop)); mask;
+        const unsigned closing =
+            static_cast<unsigned>(_mm_movemask_epi8(_mm_cmpeq_epi8(v, quotes)));
+        const __m128i other = _mm_or_si128(_mm_or_si128(_mm_cmpeq_epi8(v, _mm_setzero_si128()),
+                                                        _mm_cmpeq_epi8(v, _mm_set1_epi8('&'))),
+                                           _mm_or_si128(_mm_cmpeq_epi8(v, _mm_set1_epi8('\r')),
+                                                        _mm_cmpeq_epi8(v, _mm_set1_epi8('\n'))));
+        // Only what comes before the closing quote counts; mostly nothing.
+        const unsigned before = (closing - 1) & ~closing;
+        for (unsigned mask = static_cast<unsigned>(_mm_movemask_epi8(other)) & before; mask;
              mask &= mask - 1) {
             if (StopsValue(p + LowestBit(mask), quote, line, scan)) return scan;
+        }
+        if (closing) {
+            scan.end = p + LowestBit(closing);
+            return scan;
         }
     }
 #else
