@@ -181,6 +181,7 @@ bool XmlDocument::ParseNodes(char* p, int line) {
                 } else {
                     *scan.end = 0;
                 }
+                if (attributes_.size() > attributeBegin) attributes_.back().last_ = false;
                 attributes_.emplace_back();
                 attributes_.back().name_ = attributeName;
                 attributes_.back().value_ = value;
@@ -249,9 +250,6 @@ void XmlDocument::LinkTree() {
         const uint32_t begin = element.attributeBegin_;
         const uint32_t end = element.attributeEnd_;
         element.firstAttribute_ = begin < end ? &attributes_[begin] : nullptr;
-        for (uint32_t i = begin; i < end; ++i) {
-            attributes_[i].next_ = i + 1 < end ? &attributes_[i + 1] : nullptr;
-        }
     }
     root_ = elements_.empty() ? nullptr : &elements_[0];
 }

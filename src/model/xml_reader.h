@@ -20,13 +20,13 @@ class XmlAttribute {
   public:
     const char* Name() const { return name_; }
     const char* Value() const { return value_; }
-    const XmlAttribute* Next() const { return next_; }
+    const XmlAttribute* Next() const { return last_ ? nullptr : this + 1; }
 
   private:
     friend class XmlDocument;
     const char* name_ = nullptr;
     const char* value_ = nullptr;
-    const XmlAttribute* next_ = nullptr;
+    bool last_ = true;  // of its element, whose attributes lie side by side
 };
 
 class XmlElement {
