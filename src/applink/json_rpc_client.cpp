@@ -90,9 +90,8 @@ void WriteRequestLine(std::string& line, uint32_t id, const std::string& method,
                       const JsonRpcParams& params) {
     size_t expected = 96 + method.size();
     for (const auto& param : params) expected += param.text.size() + param.expectedSize + 24;
-    line.clear();
     line.reserve(expected);
-    JsonTextStream stream(line, JsonTextStream::Form::Plain);
+    JsonTextStream stream(line, JsonTextStream::Form::Plain, JsonTextStream::Over());
     JsonTextWriter writer(stream);
     writer.StartObject();
     writer.Key("jsonrpc");

@@ -243,9 +243,13 @@ std::string GetInString(const tVariant& param) {
     return out;
 }
 
+// Every byte of `out` up to its new size is written over, so the text held
+// before needs no clearing (which would cost zero-filling it again).
 void GetInString(const tVariant& param, std::string& out) {
-    out.clear();
-    if (param.vt != VTYPE_PWSTR || param.pwstrVal == nullptr) return;
+    if (param.vt != VTYPE_PWSTR || param.pwstrVal == nullptr) {
+        out.clear();
+        return;
+    }
     EncodeUtf8(param.pwstrVal, PlatformLength(param.pwstrVal), out);
 }
 
