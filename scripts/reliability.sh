@@ -15,7 +15,7 @@
 
 RELIABILITY_PACKAGES=(clang-14 libclang-rt-14-dev valgrind)
 FUZZ_TARGETS=(input_parameters check_package marking_request text_document answer operations
-    call_as_func)
+    call_as_func xml_reader)
 FUZZ_SECONDS=${FUZZ_SECONDS:-15}
 FUZZ_BUILD=$ROOT/build/fuzz
 
