@@ -270,22 +270,27 @@ constexpr Field<typename detail::MemberOf<decltype(Member)>::Record> PartRow(con
 
 // Reads the rows in table order from the element's attributes (and usable
 // part children) into the record. The attributes are walked once and each
-// handed to its rows: a position has a dozen attributes and its table two
-// dozen rows, and looking every row up on its own compared hundreds of names
-// per position.
+// handed to its row (a table names an attribute once). The platform writes
+// attributes in much the order of the table, so each search starts after the
+// row found last and mostly ends at once: a position has a dozen attributes
+// and its table two dozen rows.
 template <typename R, std::size_t N>
 void ReadFields(const XmlElement& element, const Field<R> (&table)[N], R& record,
                 const Where& where) {
     const char* texts[N] = {};
+    std::size_t next = 0;
     for (const XmlAttribute* a = element.FirstAttribute(); a != nullptr; a = a->Next()) {
         const char* name = a->Name();
-        for (std::size_t i = 0; i < N; ++i) {
+        for (std::size_t k = 0; k < N; ++k) {
+            const std::size_t i = next + k < N ? next + k : next + k - N;
             const char* xml = table[i].xml;
             // Part rows name child elements, not attributes. Names are never
             // empty, so the second bytes exist once the first ones match.
             if (table[i].kind != field::Object && xml[0] == name[0] && xml[1] == name[1] &&
                 std::strcmp(xml, name) == 0) {
                 texts[i] = a->Value();
+                next = i + 1 < N ? i + 1 : 0;
+                break;
             }
         }
     }
