@@ -31,12 +31,32 @@ void ExpectSameText(const char* theirs, const char* ours, const char* what) {
     }
 }
 
+// An '&' that starts neither a reference nor one of the five entities: after
+// a shortening reference tinyxml2 leaves a stale byte for it where our reader
+// keeps the '&', so values are not compared then.
+bool HasUnknownEntity(const char* text, size_t size) {
+    static const char* const kKnown[] = {"#", "lt;", "gt;", "amp;", "quot;", "apos;"};
+    for (size_t i = 0; i < size; ++i) {
+        if (text[i] != '&') continue;
+        bool known = false;
+        for (const char* name : kKnown) {
+            const size_t length = std::strlen(name);
+            known =
+                known || (i + 1 + length <= size && std::memcmp(text + i + 1, name, length) == 0);
+        }
+        if (!known) return true;
+    }
+    return false;
+}
+
+bool gCompareValues = true;
+
 void ExpectSameAttributes(const tinyxml2::XMLElement& theirs, const XmlElement& ours) {
     const tinyxml2::XMLAttribute* a = theirs.FirstAttribute();
     const XmlAttribute* b = ours.FirstAttribute();
     for (; a && b; a = a->Next(), b = b->Next()) {
         ExpectSameText(a->Name(), b->Name(), "attribute name");
-        ExpectSameText(a->Value(), b->Value(), "attribute value");
+        if (gCompareValues) ExpectSameText(a->Value(), b->Value(), "attribute value");
         fuzz::Expect(ours.Attribute(b->Name()) == b->Value(), "lookup by name finds another");
     }
     fuzz::Expect(!a && !b, "attribute count differs");
@@ -79,6 +99,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                    std::to_string(static_cast<int>(expected)) + " (" + theirs.ErrorStr() + ")");
     }
     if (outcome == XmlParseResult::Success) {
+        gCompareValues = !HasUnknownEntity(text, size);
         ExpectSameTrees(theirs.RootElement(), ours.RootElement());
     } else {
         fuzz::Expect(!ours.RootElement(), "a failed parse left a tree");

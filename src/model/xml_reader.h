@@ -3,8 +3,9 @@
 // and decodes is exactly what tinyxml2 9.0 does with the same bytes (default
 // mode: entities processed, whitespace preserved), line numbers of errors
 // included, so the readers may switch between the two without a visible
-// difference. Text, comments, declarations and the like are checked and then
-// dropped.
+// difference; except that an unknown entity after a shortening reference
+// keeps its '&' where tinyxml2 leaves a stale byte. Text, comments, declarations and the like are
+// checked and then dropped.
 #pragma once
 
 #include <cstddef>

@@ -82,9 +82,11 @@ const char* ReadCharacterRef(const char* p, const char* end, const char*& semico
 
 // Writing never overtakes reading: every reference is longer than its bytes
 // ("&#x80;" is two, "&#65536;" four). Line ends (CR LF, LF CR, a lone CR)
-// become LF. An unknown entity passes its '&' by moving both positions
-// without a copy, so once an earlier reference shortened the text the byte
-// already at the write position stays: tinyxml2's result, kept byte for byte.
+// become LF. An unknown entity keeps its '&', as a name written unescaped by
+// hand ("Procter & Gamble") should. tinyxml2 passes that '&' without copying
+// it, so once an earlier reference has shortened the text it leaves the byte
+// already at the write position ("&lt;&x" became "<lx"); here the '&' is
+// copied, the one place where this reader differs from tinyxml2.
 void DecodeValue(char* change, char* end) {
     *end = 0;
     const char* p = change;
@@ -123,8 +125,7 @@ void DecodeValue(char* change, char* end) {
                 *q++ = found->value;
                 p += found->length + 2;
             } else {
-                ++p;
-                ++q;
+                *q++ = *p++;
             }
         }
     }
