@@ -10,6 +10,7 @@
 #include "applink/json_text.h"
 #include "applink/tcp_client.h"
 #include "core/driver_error.h"
+#include "core/kept_buffer.h"
 #include "log/exchange_log.h"
 
 namespace zarvik {
@@ -32,23 +33,14 @@ class CloseOnExit {
     TCPClient& tcp_;
 };
 
-// A string parameter, as the compact writer writes it and, like the writer,
-// up to its first zero byte.
-void WriteString(JsonTextWriter& writer, JsonTextStream& stream, const std::string& text) {
-    writer.RawValue("", 0, rapidjson::kStringType);  // only the separator before the value
-    stream.Append("\"", 1);
-    stream.AppendEscaped(text.c_str(), std::strlen(text.c_str()));
-    stream.Append("\"", 1);
-}
-
-void WriteParam(JsonTextWriter& writer, JsonTextStream& stream, const JsonRpcParam& param) {
+void WriteParam(JsonTextWriter& writer, const JsonRpcParam& param) {
     switch (param.kind) {
         case JsonRpcParam::Kind::String:
-            WriteString(writer, stream, param.text);
+            // Up to its first zero byte, as a string parameter has always gone.
+            writer.Text(param.text.c_str(), std::strlen(param.text.c_str()));
             break;
         case JsonRpcParam::Kind::Document:
-            writer.RawValue("", 0, rapidjson::kStringType);
-            stream.AppendDocument(param.document);
+            writer.Document(param.document);
             break;
         case JsonRpcParam::Kind::Double:
             writer.Double(param.number);
@@ -102,7 +94,7 @@ void WriteRequestLine(std::string& line, uint32_t id, const std::string& method,
     writer.String(method.c_str());
     writer.Key("params");
     writer.StartArray();
-    for (const auto& param : params) WriteParam(writer, stream, param);
+    for (const auto& param : params) WriteParam(writer, param);
     writer.EndArray();
     writer.EndObject();
     stream.Append("\r\n", 2);
@@ -164,16 +156,8 @@ void JsonRpcClient::call(uint32_t id, const std::string& method, const JsonRpcPa
                          JsonRpcResult& out) {
     CloseOnExit closeOnExit(tcp_);
     RefuseNonFiniteParams(method, params);
-    // The buffer of the last request is used again, as a till sends receipts
-    // of much the same size all day; one of a giant receipt is let go.
     std::string& line = line_;
-    struct LetGoOfGiants {
-        std::string& line;
-        ~LetGoOfGiants() {
-            constexpr size_t kKept = 16 << 20;
-            if (line.capacity() > kKept) std::string().swap(line);
-        }
-    } letGo{line};
+    const LetGoOfGiantOnExit letGo(line, kKeptTextAtMost);
     WriteRequestLine(line, id, method, params);
     log_.Info("Request:");
     log_.Info(line);

@@ -80,7 +80,7 @@ class JsonRpcClient {
   private:
     TCPClient& tcp_;
     ExchangeLog& log_;
-    std::string line_;
+    std::string line_;  // the last request's buffer, used again
 };
 
 // The request as it goes on the wire: one line of compact JSON ending in CR LF.

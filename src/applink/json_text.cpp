@@ -36,29 +36,6 @@ size_t PlainRun(const char* text, size_t size) {
 
 }  // namespace
 
-void JsonTextStream::AppendEscaped(const char* text, size_t size) {
-    static const char kHex[] = "0123456789ABCDEF";
-    Finish();
-    size_t i = 0;
-    while (i < size) {
-        // Runs of plain bytes go in one append.
-        const size_t run = i + PlainRun(text + i, size - i);
-        out_.append(text + i, run - i);
-        if (run == size) break;
-        const auto c = static_cast<unsigned char>(text[run]);
-        const char letter = kJsonEscapes.letter[c];
-        if (letter != 'u') {
-            const char pair[2] = {'\\', letter};
-            out_.append(pair, 2);
-        } else {
-            const char six[6] = {'\\', 'u', '0', '0', kHex[c >> 4], kHex[c & 0xF]};
-            out_.append(six, 6);
-        }
-        i = run + 1;
-    }
-    end_ = out_.size();
-}
-
 void JsonTextStream::AppendName(const char* text, size_t size) {
     const size_t needed = end_ + size + 4;
     if (needed > out_.size()) out_.resize(needed > 2 * out_.size() ? needed : 2 * out_.size());

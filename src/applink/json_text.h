@@ -87,8 +87,6 @@ class JsonTextStream {
         out_.append(text, size);
         end_ = out_.size();
     }
-    // Bytes as the inside of a JSON string, whatever the form.
-    void AppendEscaped(const char* text, size_t size);
     // A whole string literal in this stream's form, runs of plain bytes copied
     // at once where the writer goes byte by byte.
     void AppendString(const char* text, size_t size);
@@ -124,6 +122,12 @@ class JsonTextWriter : public rapidjson::Writer<JsonTextStream> {
     void Name(const char* key) {
         RawValue("", 0, rapidjson::kStringType);
         os_->AppendName(key, std::strlen(key));
+    }
+    // A JSON document as one string value, written by `write` and escaped as
+    // it is written.
+    void Document(const std::function<void(JsonTextWriter&)>& write) {
+        RawValue("", 0, rapidjson::kStringType);
+        os_->AppendDocument(write);
     }
 };
 

@@ -6,6 +6,7 @@
 #include "component/text.h"
 #include "component/variant.h"
 #include "core/driver_error.h"
+#include "core/kept_buffer.h"
 #include "driver/identity.h"
 
 namespace zarvik {
@@ -33,15 +34,8 @@ void CZarvikKassaAddInNative::Dispatch(long method, tVariant& result, tVariant* 
         SetOutText(memory_, text, params[index]);
     };
     const auto in = [&](long index) { return GetInString(params[index]); };
-    // Receipts of megabytes: converted into the kept buffer, which is let go
-    // of after a giant one.
-    struct LetGoOfGiants {
-        std::string& text;
-        ~LetGoOfGiants() {
-            constexpr size_t kKept = 16 << 20;
-            if (text.capacity() > kKept) std::string().swap(text);
-        }
-    } letGo{package_};
+    // Receipts of megabytes are converted into the kept buffer.
+    const LetGoOfGiantOnExit letGo(package_, kKeptTextAtMost);
     const auto package = [&](long index) -> const std::string& {
         GetInString(params[index], package_);
         return package_;

@@ -3,6 +3,7 @@
 #include <ctime>
 #include <stdexcept>
 
+#include "core/kept_buffer.h"
 #include "platform/folders.h"
 
 namespace zarvik {
@@ -91,9 +92,7 @@ void ExchangeLog::Flush() noexcept {
     if (pending_.empty()) return;
     file_.append(pending_.data(), pending_.size());
     pending_.clear();
-    // A receipt of megabytes is not kept in memory until the next one.
-    constexpr size_t kKept = 1 << 20;
-    if (pending_.capacity() > kKept) std::string().swap(pending_);
+    LetGoOfGiant(pending_, 1 << 20);
 }
 
 }  // namespace zarvik
