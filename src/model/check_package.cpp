@@ -68,59 +68,6 @@ const Field<IndustryAttribute> kIndustryAttributeFields[] = {
                                             NonEmpty),
 };
 
-template <typename P, std::size_t N>
-P ReadPart(const XmlElement& element, const Field<P> (&table)[N]) {
-    P part;
-    ReadFields(element, table, part, Where{element.Name()});
-    return part;
-}
-
-}  // namespace
-
-CorrectionData ReadCorrectionData(const XmlElement& element) {
-    return ReadPart(element, kCorrectionDataFields);
-}
-CustomerDetail ReadCustomerDetail(const XmlElement& element) {
-    return ReadPart(element, kCustomerDetailFields);
-}
-AgentData ReadAgentData(const XmlElement& element) { return ReadPart(element, kAgentDataFields); }
-VendorData ReadVendorData(const XmlElement& element) {
-    return ReadPart(element, kVendorDataFields);
-}
-UserAttribute ReadUserAttribute(const XmlElement& element) {
-    return ReadPart(element, kUserAttributeFields);
-}
-OperationalAttribute ReadOperationalAttribute(const XmlElement& element) {
-    return ReadPart(element, kOperationalAttributeFields);
-}
-IndustryAttribute ReadIndustryAttribute(const XmlElement& element) {
-    return ReadPart(element, kIndustryAttributeFields);
-}
-
-namespace {
-
-void WriteCorrectionData(const CorrectionData& part, JsonTextWriter& writer) {
-    WriteObject(part, kCorrectionDataFields, writer);
-}
-void WriteCustomerDetail(const CustomerDetail& part, JsonTextWriter& writer) {
-    WriteObject(part, kCustomerDetailFields, writer);
-}
-void WriteAgentData(const AgentData& part, JsonTextWriter& writer) {
-    WriteObject(part, kAgentDataFields, writer);
-}
-void WriteVendorData(const VendorData& part, JsonTextWriter& writer) {
-    WriteObject(part, kVendorDataFields, writer);
-}
-void WriteUserAttribute(const UserAttribute& part, JsonTextWriter& writer) {
-    WriteObject(part, kUserAttributeFields, writer);
-}
-void WriteOperationalAttribute(const OperationalAttribute& part, JsonTextWriter& writer) {
-    WriteObject(part, kOperationalAttributeFields, writer);
-}
-void WriteIndustryAttribute(const IndustryAttribute& part, JsonTextWriter& writer) {
-    WriteObject(part, kIndustryAttributeFields, writer);
-}
-
 using CP = CheckPackage;
 using FS = FiscalString;
 
@@ -128,11 +75,9 @@ const Field<CheckPackage> kParametersFields[] = {
     Row<&CP::CashierName>("CashierName", "CashierName", Required, Text, Always),
     Row<&CP::CashierINN>("CashierINN", "CashierVATIN", IfAttribute, Text, WhenPresent),
     Row<&CP::OperationType>("OperationType", "PaymentType", Plain, Integer, Always),
-    PartRow<&CP::CorrectionData, ReadCorrectionData, WriteCorrectionData>("CorrectionData",
-                                                                          "CorrectionData"),
+    TablePartRow<&CP::CorrectionData, kCorrectionDataFields>("CorrectionData", "CorrectionData"),
     Row<&CP::TaxationSystem>("TaxationSystem", "TaxVariant", Plain, Integer, Always),
-    PartRow<&CP::CustomerDetail, ReadCustomerDetail, WriteCustomerDetail>("CustomerDetail",
-                                                                          "CustomerDetail"),
+    TablePartRow<&CP::CustomerDetail, kCustomerDetailFields>("CustomerDetail", "CustomerDetail"),
     Row<&CP::CustomerEmail>("CustomerEmail", "CustomerEmail", IfAttribute, Text, WhenPresent),
     Row<&CP::CustomerPhone>("CustomerPhone", "CustomerPhone", IfAttribute, Text, WhenPresent),
     Row<&CP::SenderEmail>("SenderEmail", "SenderEmail", IfAttribute, Text, WhenPresent),
@@ -142,16 +87,15 @@ const Field<CheckPackage> kParametersFields[] = {
     Row<&CP::SaleLocation>("SaleLocation", "AddressSettle", IfAttribute, Text, WhenPresent),
     Row<&CP::AutomatNumber>("AutomatNumber", "AutomatNumber", IfAttribute, Text, WhenPresent),
     Row<&CP::AgentType>("AgentType", "AgentSign", NonZero, Integer, WhenPresent),
-    PartRow<&CP::AgentData, ReadAgentData, WriteAgentData>("AgentData", "AgentData"),
-    PartRow<&CP::VendorData, ReadVendorData, WriteVendorData>("VendorData", "PurveyorData"),
-    PartRow<&CP::UserAttribute, ReadUserAttribute, WriteUserAttribute>("UserAttribute",
-                                                                       "UserAttribute"),
+    TablePartRow<&CP::AgentData, kAgentDataFields>("AgentData", "AgentData"),
+    TablePartRow<&CP::VendorData, kVendorDataFields>("VendorData", "PurveyorData"),
+    TablePartRow<&CP::UserAttribute, kUserAttributeFields>("UserAttribute", "UserAttribute"),
     Row<&CP::AdditionalAttribute>("AdditionalAttribute", "AdditionalAttribute", IfAttribute, Text,
                                   WhenPresent),
-    PartRow<&CP::OperationalAttribute, ReadOperationalAttribute, WriteOperationalAttribute>(
-        "OperationalAttribute", "OperationalAttribute"),
-    PartRow<&CP::IndustryAttribute, ReadIndustryAttribute, WriteIndustryAttribute>(
-        "IndustryAttribute", "IndustryAttribute"),
+    TablePartRow<&CP::OperationalAttribute, kOperationalAttributeFields>("OperationalAttribute",
+                                                                         "OperationalAttribute"),
+    TablePartRow<&CP::IndustryAttribute, kIndustryAttributeFields>("IndustryAttribute",
+                                                                   "IndustryAttribute"),
 };
 
 const Field<FiscalString> kFiscalStringFields[] = {
@@ -169,8 +113,8 @@ const Field<FiscalString> kFiscalStringFields[] = {
                                  WhenPresent),
     Row<&FS::CalculationAgent>("CalculationAgent", "SignSubjectCalculationAgent", NonZero, Unsigned,
                                WhenPresent),
-    PartRow<&FS::AgentData, ReadAgentData, WriteAgentData>("AgentData", "AgentData"),
-    PartRow<&FS::VendorData, ReadVendorData, WriteVendorData>("VendorData", "PurveyorData"),
+    TablePartRow<&FS::AgentData, kAgentDataFields>("AgentData", "AgentData"),
+    TablePartRow<&FS::VendorData, kVendorDataFields>("VendorData", "PurveyorData"),
     Row<&FS::MeasureOfQuantity>("MeasureOfQuantity", "MeasurementUnit", IfAttribute, Integer,
                                 WhenPresent),
     PartRow<&FS::FractionalQuantity, ReadFractionalQuantity, WriteFractionalQuantity>(
@@ -183,8 +127,8 @@ const Field<FiscalString> kFiscalStringFields[] = {
     Row<&FS::AdditionalAttribute>("AdditionalAttribute", "AdditionalAttribute", IfAttribute, Text,
                                   WhenPresent),
     Row<&FS::ExciseAmount>("ExciseAmount", "ExciseAmount", NonZero, Number, WhenPresent),
-    PartRow<&FS::IndustryAttribute, ReadIndustryAttribute, WriteIndustryAttribute>(
-        "IndustryAttribute", "IndustryAttribute"),
+    TablePartRow<&FS::IndustryAttribute, kIndustryAttributeFields>("IndustryAttribute",
+                                                                   "IndustryAttribute"),
 };
 
 const Field<CheckPackage> kPaymentsFields[] = {
@@ -239,12 +183,6 @@ void ReadPositions(const XmlElement& positions, CheckPackage& check) {
 }
 
 }  // namespace
-
-CheckPackage ReadCheckPackage(const XmlElement& root) {
-    CheckPackage check;
-    ReadCheckPackage(root, check);
-    return check;
-}
 
 void ReadCheckPackage(const XmlElement& root, CheckPackage& check) {
     std::vector<FiscalString> positions = std::move(check.FiscalStrings);

@@ -142,18 +142,9 @@ CheckPackage ParseCheckPackage(const std::string& text);
 // the room of the position list serve again for the next package.
 void ParseCheckPackage(const std::string& text, XmlDocument& document, CheckPackage& check);
 
-// Reads the package from its root element, whatever the root's name.
-CheckPackage ReadCheckPackage(const XmlElement& root);
+// Reads the package from its root element, whatever the root's name, into
+// `check`, whose position list keeps its room.
 void ReadCheckPackage(const XmlElement& root, CheckPackage& check);
-
-// Part readers, each given the part element itself.
-CorrectionData ReadCorrectionData(const XmlElement& element);
-CustomerDetail ReadCustomerDetail(const XmlElement& element);
-AgentData ReadAgentData(const XmlElement& element);
-VendorData ReadVendorData(const XmlElement& element);
-UserAttribute ReadUserAttribute(const XmlElement& element);
-OperationalAttribute ReadOperationalAttribute(const XmlElement& element);
-IndustryAttribute ReadIndustryAttribute(const XmlElement& element);
 
 // The check document's "Parameters" object, one "FiscalString" object and the
 // "Payments" object, under the companion's keys. A part whose texts are all

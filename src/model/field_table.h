@@ -11,7 +11,8 @@
 //   WriteFields(record, kVendorFields, writer);
 //
 // Nested records (a position's AgentData, GoodCodeData...) are rows too, made
-// with PartRow, so the JSON keys keep the order the companion expects.
+// with PartRow (or TablePartRow when the part's own table reads and writes
+// it), so the JSON keys keep the order the companion expects.
 #pragma once
 
 #include <cmath>
@@ -73,6 +74,8 @@ using FieldWriteFn = void (*)(const Field<R>& row, const R& record, JsonTextWrit
 
 template <typename R>
 struct Field {
+    using Record = R;
+
     const char* xml;
     const char* json;
     field::Presence presence;
@@ -309,6 +312,33 @@ void WriteObject(const R& record, const Field<R> (&table)[N], JsonTextWriter& wr
     writer.StartObject();
     WriteFields(record, table, writer);
     writer.EndObject();
+}
+
+namespace detail {
+
+template <const auto& Table>
+using TableRecord = typename std::decay_t<decltype(Table[0])>::Record;
+
+template <const auto& Table>
+TableRecord<Table> ReadTablePart(const XmlElement& element) {
+    TableRecord<Table> part;
+    ReadFields(element, Table, part, Where{element.Name()});
+    return part;
+}
+
+template <const auto& Table>
+void WriteTablePart(const TableRecord<Table>& part, JsonTextWriter& writer) {
+    WriteObject(part, Table, writer);
+}
+
+}  // namespace detail
+
+// A PartRow whose part is read and written by the part's own table.
+template <auto Member, const auto& Table>
+constexpr Field<typename detail::MemberOf<decltype(Member)>::Record> TablePartRow(
+    const char* xml, const char* json) {
+    return PartRow<Member, &detail::ReadTablePart<Table>, &detail::WriteTablePart<Table>>(xml,
+                                                                                          json);
 }
 
 }  // namespace zarvik
