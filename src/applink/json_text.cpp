@@ -52,7 +52,6 @@ void JsonTextStream::AppendName(const char* text, size_t size) {
 }
 
 void JsonTextStream::AppendString(const char* text, size_t size) {
-    static const char kHex[] = "0123456789ABCDEF";
     // At most seven bytes a byte: a control character as \u001D, escaped once more.
     const size_t needed = end_ + 7 * size + 4;
     if (needed > out_.size()) out_.resize(needed > 2 * out_.size() ? needed : 2 * out_.size());
@@ -74,7 +73,7 @@ void JsonTextStream::AppendString(const char* text, size_t size) {
         if (escaped) *p++ = '\\';
         *p++ = '\\';
         if (letter == 'u') {
-            const char rest[5] = {'u', '0', '0', kHex[c >> 4], kHex[c & 0xF]};
+            const char rest[5] = {'u', '0', '0', kJsonHexDigits[c >> 4], kJsonHexDigits[c & 0xF]};
             std::memcpy(p, rest, 5);
             p += 5;
         } else {
@@ -89,7 +88,7 @@ void JsonTextStream::AppendString(const char* text, size_t size) {
 }
 
 void JsonTextStream::AppendDocument(const std::function<void(JsonTextWriter&)>& write) {
-    Finish();
+    Flush();
     JsonTextStream inner(out_, Form::Escaped);
     inner.Append("\"", 1);
     {

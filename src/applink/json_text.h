@@ -18,26 +18,22 @@ namespace zarvik {
 // escape such as \n, or the six-character form \u001D.
 struct JsonEscapes {
     char letter[256] = {};  // 0: the byte itself; 'u': the six-character form
-    unsigned char size[256] = {};
     constexpr JsonEscapes() {
-        for (int c = 0; c < 256; ++c) size[c] = 1;
-        for (int c = 0; c < 0x20; ++c) letter[c] = 'u', size[c] = 6;
+        for (int c = 0; c < 0x20; ++c) letter[c] = 'u';
         const char shortForms[][2] = {{'\b', 'b'}, {'\t', 't'}, {'\n', 'n'}, {'\f', 'f'},
                                       {'\r', 'r'}, {'"', '"'},  {'\\', '\\'}};
-        for (const auto& form : shortForms) {
-            letter[static_cast<unsigned char>(form[0])] = form[1];
-            size[static_cast<unsigned char>(form[0])] = 2;
-        }
+        for (const auto& form : shortForms) letter[static_cast<unsigned char>(form[0])] = form[1];
     }
 };
 inline constexpr JsonEscapes kJsonEscapes;
+inline constexpr char kJsonHexDigits[] = "0123456789ABCDEF";
 
 class JsonTextWriter;
 
 // The output stream of the writer: plain JSON, or JSON escaped as the inside
-// of a string. Bytes go straight into the string's buffer; the string has its
-// final size once the writer has finished a whole value (its Flush) or
-// Finish is called, and holds room to spare before that.
+// of a string. Bytes go straight into the string's buffer, which holds room to
+// spare until Flush gives it its final size (the writer calls it when it has
+// finished a whole value).
 class JsonTextStream {
   public:
     using Ch = char;
@@ -69,8 +65,8 @@ class JsonTextStream {
             p[1] = letter;
             end_ += 2;
         } else {
-            static const char kHex[] = "0123456789ABCDEF";
-            const char six[6] = {'\\', 'u', '0', '0', kHex[byte >> 4], kHex[byte & 0xF]};
+            const char six[6] = {
+                '\\', 'u', '0', '0', kJsonHexDigits[byte >> 4], kJsonHexDigits[byte & 0xF]};
             for (int i = 0; i < 6; ++i) p[i] = six[i];
             end_ += 6;
         }
@@ -83,7 +79,7 @@ class JsonTextStream {
 
     // Bytes around and between the writer's values, as they stand.
     void Append(const char* text, size_t size) {
-        Finish();
+        Flush();
         out_.append(text, size);
         end_ = out_.size();
     }
@@ -95,12 +91,11 @@ class JsonTextStream {
     // A JSON document as a string literal, written by `write` and escaped as it
     // is written. Only a plain stream can take one.
     void AppendDocument(const std::function<void(JsonTextWriter&)>& write);
-    void Finish() { out_.resize(end_); }
 
   private:
     std::string& out_;
     Form form_;
-    size_t end_;  // the end of what is written; out_ may be longer until Finish
+    size_t end_;  // the end of what is written; out_ may be longer until Flush
 };
 
 // The writer's way to the buffer: found by argument lookup, preferred to the
