@@ -7,6 +7,7 @@
 
 #include <atomic>
 #include <chrono>
+#include <functional>
 #include <memory>
 #include <string>
 #include <thread>
@@ -22,6 +23,26 @@ using namespace std::chrono_literals;
 
 const std::string kLineLengthAnswer =
     "{\"jsonrpc\":\"2.0\",\"id\":1,\"result\":{\"LineLength\":48}}";
+
+// A call made on a thread of its own, so that the test can watch it wait.
+class CallOnItsOwnThread {
+  public:
+    explicit CallOnItsOwnThread(std::function<CallOutcome()> call)
+        : thread_([this, call] {
+              outcome_ = call();
+              returned_ = true;
+          }) {}
+    bool returned() const { return returned_; }
+    CallOutcome Join() {
+        thread_.join();
+        return outcome_;
+    }
+
+  private:
+    std::atomic<bool> returned_{false};
+    CallOutcome outcome_;
+    std::thread thread_;  // last: it starts once the rest is made
+};
 
 class Faults : public ::testing::Test {
   protected:
@@ -130,23 +151,18 @@ TEST_F(Faults, SilentPeerHangsOnlyItsOwnCallUntilItGoesAway) {
     SilentListener silent;
     ASSERT_TRUE(silent.listening());
     component.Connect("127.0.0.1", silent.port());
-    std::atomic<bool> returned{false};
-    CallOutcome hung;
-    std::thread caller([&] {
-        hung = LineLength();
-        returned = true;
-    });
+    CallOnItsOwnThread caller([&] { return LineLength(); });
 
     std::this_thread::sleep_for(700ms);
-    EXPECT_FALSE(returned);
+    EXPECT_FALSE(caller.returned());
     // Meanwhile another component on this thread is not held up.
     EmulatedComponent other{Component()};
     other.Connect("127.0.0.1", companion->port());
     ExpectWorks(other);
-    EXPECT_FALSE(returned);
+    EXPECT_FALSE(caller.returned());
 
     silent.close();
-    caller.join();
+    const CallOutcome hung = caller.Join();
     EXPECT_TRUE(hung.returned);
     EXPECT_FALSE(hung.result.flag);
     ASSERT_EQ(component.connection.errors.size(), 1u);
@@ -164,12 +180,9 @@ TEST_F(Faults, PeerGoneWhileTheRequestIsBeingSentFailsOnlyThatCall) {
     SilentListener silent;
     ASSERT_TRUE(silent.listening());
     component.Connect("127.0.0.1", silent.port());
-    std::atomic<bool> returned{false};
-    CallOutcome hung;
-    std::thread caller([&] {
-        hung = component.Call("PrintCheckCopy",
+    CallOnItsOwnThread caller([&] {
+        return component.Call("PrintCheckCopy",
                               {Param::Empty(), Param::Str(std::string(12 << 20, '7'))});
-        returned = true;
     });
     ASSERT_TRUE(silent.acceptOne());
     // The buffers are full and the sender is stuck once the unread bytes stop growing.
@@ -181,9 +194,9 @@ TEST_F(Faults, PeerGoneWhileTheRequestIsBeingSentFailsOnlyThatCall) {
         unread = now;
     }
     EXPECT_LT(unread, 12 << 20);
-    EXPECT_FALSE(returned);
+    EXPECT_FALSE(caller.returned());
     silent.close();
-    caller.join();
+    const CallOutcome hung = caller.Join();
     EXPECT_TRUE(hung.returned);
     EXPECT_FALSE(hung.result.flag);
     ExpectReportedOnce(component, 1);
@@ -195,18 +208,13 @@ TEST_F(Faults, PeerGoneWhileTheRequestIsBeingSentFailsOnlyThatCall) {
 // Half an answer, then silence: the same, and the half is never taken for a result.
 TEST_F(Faults, PeerFallingSilentMidAnswerHangsUntilItCloses) {
     companion->onRaw("GetLineLength", kLineLengthAnswer, Delivery().inPieces(2, 1h).thenClose());
-    std::atomic<bool> returned{false};
-    CallOutcome hung;
-    std::thread caller([&] {
-        hung = LineLength();
-        returned = true;
-    });
+    CallOnItsOwnThread caller([&] { return LineLength(); });
     std::this_thread::sleep_for(700ms);
-    EXPECT_FALSE(returned);
+    EXPECT_FALSE(caller.returned());
 
     const uint16_t port = companion->port();
     companion.reset();  // closes the connection mid-answer
-    caller.join();
+    const CallOutcome hung = caller.Join();
     EXPECT_FALSE(hung.result.flag);
     EXPECT_TRUE(hung.params[1].untouched);
     ExpectReportedOnce(component, 4);
