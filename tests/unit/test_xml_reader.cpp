@@ -74,7 +74,7 @@ TEST(XmlReaderValues, DecodeNamedEntitiesAndCharacterReferences) {
     EXPECT_EQ(ValueOf("\"Ява &quot;золотая&quot;\""), "Ява \"золотая\"");
 }
 
-TEST(XmlReaderValues, LeaveUnknownAndBrokenEntitiesAsTinyxml2Does) {
+TEST(XmlReaderValues, ReadUnknownAndBrokenEntitiesLikeTinyxml2WithoutItsStaleByte) {
     EXPECT_EQ(ValueOf("\"&nbsp; &amp &#x41 &#X41; &#12a;\""), "&nbsp; &amp &#x41 &#X41; &#12a;");
     // A trailing "&#" loses its '&'; an empty or zero reference ends the text.
     EXPECT_EQ(ValueOf("\"a&#\""), "a#");
