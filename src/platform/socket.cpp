@@ -103,15 +103,16 @@ bool Socket::connect(const Ipv4Address& address, uint16_t port, std::chrono::mil
     peer.sin_family = AF_INET;
     peer.sin_port = htons(port);
     peer.sin_addr.s_addr = address.networkOrder;
+    // Waits end at the deadline, never before it: a wait may wake early.
     const auto deadline = std::chrono::steady_clock::now() + limit;
     const auto msLeft = [&] {
-        const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
             deadline - std::chrono::steady_clock::now());
-        return left.count() > 0 ? static_cast<int>(std::min<long long>(left.count(), INT_MAX)) : 0;
+        return static_cast<int>(std::clamp<long long>(left.count(), 0, INT_MAX));
     };
-    // Non-blocking only while connecting: the exchange itself blocks.
     int error = 0;
     socklen_t length = sizeof error;
+    // Non-blocking only while connecting: the exchange itself blocks.
 #if defined(_WIN32)
     const SOCKET s = Native(handle_);
     u_long nonBlocking = 1;
@@ -119,16 +120,19 @@ bool Socket::connect(const Ipv4Address& address, uint16_t port, std::chrono::mil
     if (::connect(s, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0) {
         if (WSAGetLastError() != WSAEWOULDBLOCK) return false;
         fd_set writable, failed;
-        FD_ZERO(&writable);
-        FD_ZERO(&failed);
-        FD_SET(s, &writable);
-        FD_SET(s, &failed);
-        const int ms = msLeft();
-        timeval wait{ms / 1000, (ms % 1000) * 1000};
-        // A refusal shows in the failed set, a connection in the writable one.
-        if (select(0, nullptr, &writable, &failed, &wait) <= 0 || !FD_ISSET(s, &writable)) {
-            return false;
+        int ready = 0;
+        while (ready == 0) {
+            const int ms = msLeft();
+            if (ms == 0) return false;
+            FD_ZERO(&writable);
+            FD_ZERO(&failed);
+            FD_SET(s, &writable);
+            FD_SET(s, &failed);
+            timeval wait{ms / 1000, (ms % 1000) * 1000};
+            ready = select(0, nullptr, &writable, &failed, &wait);
         }
+        // A refusal shows in the failed set, a connection in the writable one.
+        if (ready < 0 || !FD_ISSET(s, &writable)) return false;
         if (getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0 ||
             error != 0) {
             return false;
@@ -144,11 +148,13 @@ bool Socket::connect(const Ipv4Address& address, uint16_t port, std::chrono::mil
     if (::connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0) {
         if (errno != EINPROGRESS && errno != EINTR) return false;
         pollfd waited{fd, POLLOUT, 0};
-        int ready;
-        do {
-            ready = poll(&waited, 1, msLeft());
-        } while (ready < 0 && errno == EINTR);
-        if (ready <= 0) return false;
+        int ready = 0;
+        while (ready == 0 || (ready < 0 && errno == EINTR)) {
+            const int ms = msLeft();
+            if (ms == 0) return false;
+            ready = poll(&waited, 1, ms);
+        }
+        if (ready < 0) return false;
         if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
             return false;
         }
