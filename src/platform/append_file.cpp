@@ -19,10 +19,12 @@ namespace zarvik::platform {
 
 namespace {
 
-// Appending only, so that every write lands whole at the end; delete sharing,
-// so that another writer may rename the file while this one holds it.
+// Appending only, so that every write lands at the end; reading too, which
+// byte-range locks need; delete sharing, so that another writer may rename
+// the file while this one holds it.
 HANDLE OpenForAppending(const std::string& path) {
-    return CreateFileW(WidePath(path).c_str(), FILE_APPEND_DATA | FILE_READ_ATTRIBUTES,
+    return CreateFileW(WidePath(path).c_str(),
+                       FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES,
                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
                        FILE_ATTRIBUTE_NORMAL, nullptr);
 }
@@ -51,8 +53,18 @@ bool AppendFile::isOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
 
 bool AppendFile::append(const char* data, size_t size) {
     if (!isOpen()) return false;
+    // An append-only handle is not always one atomic append: wine finds the
+    // end and then writes there, so two writers could land on the same place
+    // and one block would be lost. Every writer takes this byte far past any
+    // end first; nothing else ever touches it.
+    OVERLAPPED turn{};
+    turn.OffsetHigh = 0x7FFFFFFF;
+    const bool locked = LockFileEx(handle_, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn) != 0;
     DWORD written = 0;
-    return WriteFile(handle_, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
+    const bool whole =
+        WriteFile(handle_, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
+    if (locked) UnlockFileEx(handle_, 0, 1, 0, &turn);
+    return whole;
 }
 
 bool AppendFile::append(const std::string_view* pieces, size_t count) {
