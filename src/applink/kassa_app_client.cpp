@@ -44,7 +44,8 @@ void KassaAppClient::invoke(const char* method, JsonRpcParams own, JsonRpcResult
                   std::make_move_iterator(own.end()));
 
     try {
-        tcp_.connect(settings_.ServerHost, static_cast<uint16_t>(settings_.ServerPort & 0xFFFF));
+        tcp_.connect(settings_.ServerHost, static_cast<uint16_t>(settings_.ServerPort & 0xFFFF),
+                     settings_.ConnectLimit);
         rpc_.call(counter_, method, params, out);
     } catch (const ConnectionErrorException& e) {
         throw ZarvikKassaErrorException(DriverErrorCode::ConnectionError, e.message);

@@ -5,6 +5,7 @@
 
 #include <rapidjson/document.h>
 
+#include <chrono>
 #include <cstdint>
 #include <string>
 
@@ -19,6 +20,9 @@ struct DriverSettings {
     std::string ServerHost;     // UTF-8; a dotted IPv4 address or a host name
     int32_t ServerPort = 3333;  // only the low 16 bits are used
     std::string PosId;
+    // Not one of the platform's settings: how long connecting may take before
+    // the call fails with code 1. Tests shorten it.
+    std::chrono::milliseconds ConnectLimit{10000};
 };
 
 class KassaAppClient {

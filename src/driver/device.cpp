@@ -41,7 +41,7 @@ DeviceTestResult KktDriver::DeviceTest() {
         }
         return result;
     } catch (const ZarvikKassaErrorException& error) {
-        return DeviceTestResult{false, error.message};
+        return DeviceTestResult{false, error.message, static_cast<int32_t>(error.code)};
     }
 }
 

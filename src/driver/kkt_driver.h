@@ -15,6 +15,7 @@ class KassaAppClient;
 struct DeviceTestResult {
     bool ok = false;
     std::string description;
+    int32_t code = 0;  // the driver code of a failed test
 };
 
 struct ProcessingKMOutput {

@@ -3,10 +3,22 @@
 // anything is sent.
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <cmath>
 #include <cstring>
+#include <deque>
 #include <limits>
 #include <string>
+
+#if defined(_WIN32)
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
 
 #include "applink/answer_framer.h"
 #include "applink/json_rpc_client.h"
@@ -170,6 +182,80 @@ TEST(KassaAppClientInvoke, NonFiniteDoubleIsRefusedBeforeAnyConnection) {
     } catch (const ZarvikKassaErrorException& e) {
         EXPECT_EQ(e.code, DriverErrorCode::InputDataError);
     }
+}
+
+// A loopback listener whose accept queue is full, so that the kernel drops
+// every further handshake and a connect to it can only wait. port() is 0
+// when the queue could not be seen full.
+class FullAcceptQueue {
+  public:
+    FullAcceptQueue() {
+#if defined(_WIN32)
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+#endif
+        listener_ = static_cast<intptr_t>(socket(AF_INET, SOCK_STREAM, 0));
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        const auto native = static_cast<decltype(socket(0, 0, 0))>(listener_);
+        if (bind(native, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            listen(native, 0) != 0 ||
+            getsockname(native, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+            return;
+        }
+        // Connections nobody accepts fill the queue; the first one that
+        // cannot complete shows that it is full.
+        const platform::Ipv4Address loopback{htonl(INADDR_LOOPBACK), false};
+        for (int i = 0; i < 16; ++i) {
+            platform::Socket& filler = fillers_.emplace_back();
+            if (!filler.open()) return;
+            if (!filler.connect(loopback, ntohs(address.sin_port),
+                                std::chrono::milliseconds(200))) {
+                port_ = ntohs(address.sin_port);
+                return;
+            }
+        }
+    }
+    ~FullAcceptQueue() {
+        fillers_.clear();
+#if defined(_WIN32)
+        closesocket(static_cast<SOCKET>(listener_));
+        WSACleanup();
+#else
+        close(static_cast<int>(listener_));
+#endif
+    }
+    uint16_t port() const { return port_; }
+
+  private:
+    intptr_t listener_ = -1;
+    std::deque<platform::Socket> fillers_;
+    uint16_t port_ = 0;
+};
+
+TEST(KassaAppClientInvoke, ConnectThatCannotCompleteGivesUpAtTheLimitWithCodeOne) {
+    EXPECT_EQ(DriverSettings().ConnectLimit, std::chrono::seconds(10));
+    FullAcceptQueue full;
+    ASSERT_NE(full.port(), 0) << "the loopback accept queue never filled";
+    ExchangeLog log("");
+    KassaAppClient client(log);
+    client.settings().ServerHost = "127.0.0.1";
+    client.settings().ServerPort = full.port();
+    client.settings().ConnectLimit = std::chrono::milliseconds(300);
+    JsonRpcResult out;
+    const auto started = std::chrono::steady_clock::now();
+    try {
+        client.invoke("DeviceTest", {}, out);
+        ADD_FAILURE() << "connected through a full accept queue";
+    } catch (const ZarvikKassaErrorException& e) {
+        EXPECT_EQ(e.code, DriverErrorCode::ConnectionError);
+        EXPECT_EQ(e.message, "Connect timed out");
+    }
+    const auto waited = std::chrono::steady_clock::now() - started;
+    EXPECT_GE(waited, std::chrono::milliseconds(300));
+    EXPECT_LT(waited, std::chrono::seconds(5));
 }
 
 TEST(ResolveIpv4, DottedAddressSkipsTheLookupAndNamesGoThroughIt) {
