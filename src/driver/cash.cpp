@@ -1,8 +1,5 @@
 // Cash deposits and withdrawals and the small service operations: one request
 // each, and apart from the line length the answer's result is not examined.
-#include <cmath>
-
-#include "core/driver_error.h"
 #include "driver/kkt_driver.h"
 #include "driver/shift_app.h"
 
@@ -29,7 +26,7 @@ void OpenCashDrawer(KassaAppClient& client) {
 int32_t GetLineLength(KassaAppClient& client) {
     JsonRpcResult out;
     client.invoke("GetLineLength", {}, out);
-    return Client::asInt(Client::member(out.result, "LineLength"));
+    return Client::optionalInt(out.result, "LineLength").value_or(0);
 }
 
 void PrintCheckCopy(KassaAppClient& client, const std::string& checkNumber) {
@@ -39,13 +36,9 @@ void PrintCheckCopy(KassaAppClient& client, const std::string& checkNumber) {
 
 }  // namespace app
 
-void KktDriver::CashInOutcome(const std::string& inputParameters, double amount) {
-    const CashierData cashier = ReadInputParameters(inputParameters);
-    // The dispatch refuses these already; an infinite number has no JSON form.
-    if (!std::isfinite(amount)) {
-        throw InputDataError("сумма (третий параметр) должна быть конечным числом");
-    }
-    app::CashInOutcome(app_, cashier, amount);
+// `amount` is finite: the dispatch refuses anything else.
+void KktDriver::CashInOutcome(std::string inputParameters, double amount) {
+    app::CashInOutcome(app_, ReadInputParameters(std::move(inputParameters)), amount);
 }
 
 void KktDriver::OpenCashDrawer() { app::OpenCashDrawer(app_); }

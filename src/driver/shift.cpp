@@ -6,8 +6,8 @@
 
 namespace zarvik {
 
-std::string KktDriver::OpenShift(const std::string& inputParameters) {
-    const CashierData cashier = ReadInputParameters(inputParameters);
+std::string KktDriver::OpenShift(std::string inputParameters) {
+    const CashierData cashier = ReadInputParameters(std::move(inputParameters));
     OutputParameters record;
     record.DateTime.emplace();
 
@@ -16,8 +16,8 @@ std::string KktDriver::OpenShift(const std::string& inputParameters) {
     return WriteOutputParameters(record);
 }
 
-std::string KktDriver::CloseShift(const std::string& inputParameters) {
-    const CashierData cashier = ReadInputParameters(inputParameters);
+std::string KktDriver::CloseShift(std::string inputParameters) {
+    const CashierData cashier = ReadInputParameters(std::move(inputParameters));
     OutputParameters record;
     record.DateTime.emplace();
     record.Counters.emplace();

@@ -7,7 +7,7 @@
 
 #include "applink/kassa_app_client.h"
 #include "model/cashier.h"
-#include "model/output_parameters.h"
+#include "model/documents.h"
 
 namespace zarvik::app {
 

@@ -1,5 +1,4 @@
 // Status and reports: read the register's state without changing the shift.
-#include "driver/answer_members.h"
 #include "driver/kkt_driver.h"
 #include "driver/shift_app.h"
 
@@ -16,9 +15,9 @@ using Client = KassaAppClient;
 void GetCurrentStatus(KassaAppClient& client, OutputParameters& record) {
     JsonRpcResult out;
     client.invoke("GetCurrentStatus", {}, out);
-    record.CheckNumber = Client::asInt(Client::member(out.result, "CheckNumber"));
-    record.ShiftNumber = Client::asInt(Client::member(out.result, "SessionNumber"));
-    record.ShiftState = Client::asInt(Client::member(out.result, "SessionState"));
+    record.CheckNumber = Client::optionalUnsigned(out.result, "CheckNumber").value_or(0);
+    record.ShiftNumber = Client::optionalUnsigned(out.result, "SessionNumber").value_or(0);
+    record.ShiftState = Client::optionalUnsigned(out.result, "SessionState").value_or(0);
     ReadBacklog(Client::member(out.result, "StatusParameters"), "BacklogDocumentCounter", record);
 }
 
@@ -46,8 +45,8 @@ std::string KktDriver::GetCurrentStatus() {
     return WriteOutputParameters(record);
 }
 
-std::string KktDriver::ReportCurrentStatusOfSettlements(const std::string& inputParameters) {
-    const CashierData cashier = ReadInputParameters(inputParameters);
+std::string KktDriver::ReportCurrentStatusOfSettlements(std::string inputParameters) {
+    const CashierData cashier = ReadInputParameters(std::move(inputParameters));
     OutputParameters record;
     record.DateTime.emplace();
     record.CashBalance = 0.0;
@@ -58,8 +57,8 @@ std::string KktDriver::ReportCurrentStatusOfSettlements(const std::string& input
     return WriteOutputParameters(record);
 }
 
-void KktDriver::PrintXReport(const std::string& inputParameters) {
-    app::PrintXReport(app_, ReadInputParameters(inputParameters));
+void KktDriver::PrintXReport(std::string inputParameters) {
+    app::PrintXReport(app_, ReadInputParameters(std::move(inputParameters)));
 }
 
 }  // namespace zarvik

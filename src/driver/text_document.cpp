@@ -11,16 +11,14 @@ namespace app {
 
 // The answer's result is not read: any answer without an error is printed.
 void PrintTextDocument(KassaAppClient& client, const std::vector<TextDocumentLine>& lines) {
-    rapidjson::Document document;
-    const rapidjson::Value array = TextDocumentToJson(lines, document.GetAllocator());
     JsonRpcResult out;
-    client.invoke("PrintTextDocument", {JsonRpcParam::String(WriteCompactJson(array))}, out);
+    client.invoke("PrintTextDocument", {JsonRpcParam::String(TextDocumentToJson(lines))}, out);
 }
 
 }  // namespace app
 
-void KktDriver::PrintTextDocument(const std::string& document) {
-    app::PrintTextDocument(app_, ReadTextDocument(document));
+void KktDriver::PrintTextDocument(std::string document) {
+    app::PrintTextDocument(app_, ReadTextDocument(std::move(document)));
 }
 
 }  // namespace zarvik

@@ -22,10 +22,10 @@
 #include <string>
 #include <type_traits>
 
-#include "applink/json_text.h"
 #include "core/driver_error.h"
 #include "core/numbers.h"
-#include "model/xml_reader.h"
+#include "model/json_text.h"
+#include "model/xml_input.h"
 
 namespace zarvik {
 
@@ -88,10 +88,9 @@ struct Field {
 // The first child element of that name, if it carries at least one attribute:
 // the platform writes empty part elements as placeholders, and those mean
 // "not given".
-inline const XmlElement* UsablePart(const XmlElement& parent, const char* name) {
-    const XmlElement* child = parent.FirstChildElement(name);
-    if (child == nullptr || child->FirstAttribute() == nullptr) return nullptr;
-    return child;
+inline XmlElement UsablePart(const XmlElement& parent, const char* name) {
+    const XmlElement child = parent.child(name);
+    return child.first_attribute() ? child : XmlElement();
 }
 
 namespace detail {
@@ -117,36 +116,16 @@ inline const char* AttributeText(const char* text, const char* name, field::Pres
     return text;
 }
 
-inline double ScanFinite(const char* text, const char* attribute, const Where& where) {
-    const double value = ScanDouble(text);
-    // The JSON writer cannot write nan or inf; a fiscal amount that is not a
-    // number is refused rather than sent as garbage.
-    if (!std::isfinite(value)) {
-        throw InputDataError(std::string("недопустимое числовое значение атрибута ") + attribute +
-                             " " + where.Describe() + ": " + text);
-    }
-    return value;
-}
-
 // The value rules, one overload per member type; `text` is null when the
-// attribute is absent. Every rule sets its member whatever the text, so a
-// record read before (a receipt's positions are read into the records of the
-// previous receipt, to keep their memory) keeps nothing of it.
+// attribute is absent, and the record is a fresh one, so an absent attribute
+// leaves the member as it was made.
 inline void ReadValue(const char* text, field::Presence, const char*, const Where&,
                       std::string& value) {
-    if (text != nullptr) {
-        value = text;
-    } else {
-        value.clear();
-    }
+    if (text != nullptr) value = text;
 }
 inline void ReadValue(const char* text, field::Presence, const char*, const Where&,
                       std::optional<std::string>& value) {
-    if (text != nullptr) {
-        value = text;
-    } else {
-        value.reset();
-    }
+    if (text != nullptr) value = text;
 }
 inline void ReadValue(const char* text, field::Presence, const char*, const Where&,
                       int32_t& value) {
@@ -154,20 +133,18 @@ inline void ReadValue(const char* text, field::Presence, const char*, const Wher
 }
 inline void ReadValue(const char* text, field::Presence presence, const char*, const Where&,
                       std::optional<int32_t>& value) {
-    value.reset();
     if (text == nullptr) return;
     const int32_t number = ScanInt(text);
     if (presence == field::IfAttribute || number != 0) value = number;
 }
 inline void ReadValue(const char* text, field::Presence, const char* name, const Where& where,
                       double& value) {
-    value = text == nullptr ? 0.0 : ScanFinite(text, name, where);
+    value = ScanFinite(text, name, where.Describe());
 }
 inline void ReadValue(const char* text, field::Presence presence, const char* name,
                       const Where& where, std::optional<double>& value) {
-    value.reset();
     if (text == nullptr) return;
-    const double number = ScanFinite(text, name, where);
+    const double number = ScanFinite(text, name, where.Describe());
     if (presence == field::IfAttribute || number != 0.0) value = number;
 }
 
@@ -182,7 +159,7 @@ inline void WriteValue(JsonTextWriter& writer, int32_t number, field::Kind kind)
     }
 }
 inline void WriteValue(JsonTextWriter& writer, double number, field::Kind) {
-    WriteJsonNumber(writer, number);
+    writer.Double(number);  // finite: ScanFinite let nothing else in
 }
 
 template <typename T>
@@ -221,11 +198,7 @@ void ReadPartMember(const XmlElement& element,
                     const Field<typename MemberOf<decltype(Member)>::Record>& row,
                     typename MemberOf<decltype(Member)>::Record& record, const Where&,
                     const char*) {
-    if (const XmlElement* child = UsablePart(element, row.xml)) {
-        record.*Member = Read(*child);
-    } else {
-        (record.*Member).reset();
-    }
+    if (const XmlElement child = UsablePart(element, row.xml)) record.*Member = Read(child);
 }
 
 template <auto Member, auto Write>
@@ -282,8 +255,8 @@ void ReadFields(const XmlElement& element, const Field<R> (&table)[N], R& record
                 const Where& where) {
     const char* texts[N] = {};
     std::size_t next = 0;
-    for (const XmlAttribute* a = element.FirstAttribute(); a != nullptr; a = a->Next()) {
-        const char* name = a->Name();
+    for (const pugi::xml_attribute a : element.attributes()) {
+        const char* name = a.name();
         for (std::size_t k = 0; k < N; ++k) {
             const std::size_t i = next + k < N ? next + k : next + k - N;
             const char* xml = table[i].xml;
@@ -291,7 +264,7 @@ void ReadFields(const XmlElement& element, const Field<R> (&table)[N], R& record
             // empty, so the second bytes exist once the first ones match.
             if (table[i].kind != field::Object && xml[0] == name[0] && xml[1] == name[1] &&
                 std::strcmp(xml, name) == 0) {
-                texts[i] = a->Value();
+                texts[i] = a.value();
                 next = i + 1 < N ? i + 1 : 0;
                 break;
             }
@@ -322,7 +295,7 @@ using TableRecord = typename std::decay_t<decltype(Table[0])>::Record;
 template <const auto& Table>
 TableRecord<Table> ReadTablePart(const XmlElement& element) {
     TableRecord<Table> part;
-    ReadFields(element, Table, part, Where{element.Name()});
+    ReadFields(element, Table, part, Where{element.name()});
     return part;
 }
 

@@ -1,13 +1,10 @@
-#include "applink/json_text.h"
+#include "model/json_text.h"
 
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
 
-#include <cmath>
 #include <cstring>
-
-#include "core/driver_error.h"
 
 namespace zarvik {
 
@@ -85,24 +82,6 @@ void JsonTextStream::AppendString(const char* text, size_t size) {
     if (escaped) *p++ = '\\';
     *p++ = '"';
     end_ = static_cast<size_t>(p - start);
-}
-
-void JsonTextStream::AppendDocument(const std::function<void(JsonTextWriter&)>& write) {
-    Flush();
-    JsonTextStream inner(out_, Form::Escaped);
-    inner.Append("\"", 1);
-    {
-        JsonTextWriter writer(inner);
-        write(writer);
-    }
-    inner.Append("\"", 1);
-    end_ = out_.size();
-}
-
-void WriteJsonNumber(JsonTextWriter& writer, double number) {
-    if (!std::isfinite(number) || !writer.Double(number)) {
-        throw InputDataError("нечисловое значение в данных запроса");
-    }
 }
 
 }  // namespace zarvik

@@ -1,15 +1,14 @@
 // JSON text written straight into a std::string by RapidJSON's compact
 // writer. In the escaped form every byte is written as it stands inside a JSON
 // string, so a record the companion takes as one string parameter (a receipt
-// of megabytes) is escaped into the request as it is written, not copied and
-// escaped again afterwards.
+// of megabytes) is written once as the finished string, not written and then
+// escaped again into the request.
 #pragma once
 
 #include <rapidjson/writer.h>
 
 #include <cstddef>
 #include <cstring>
-#include <functional>
 #include <string>
 
 namespace zarvik {
@@ -88,9 +87,6 @@ class JsonTextStream {
     void AppendString(const char* text, size_t size);
     // The same for text known to hold no byte that needs escaping.
     void AppendName(const char* text, size_t size);
-    // A JSON document as a string literal, written by `write` and escaped as it
-    // is written. Only a plain stream can take one.
-    void AppendDocument(const std::function<void(JsonTextWriter&)>& write);
 
   private:
     std::string& out_;
@@ -113,21 +109,34 @@ class JsonTextWriter : public rapidjson::Writer<JsonTextStream> {
         os_->AppendString(text, size);
     }
     void Text(const std::string& text) { Text(text.data(), text.size()); }
+    // A value already written as JSON text, copied as it stands.
+    void Raw(const std::string& json) {
+        RawValue("", 0, rapidjson::kStringType);  // only the separator before it
+        os_->Append(json.data(), json.size());
+    }
     // A member name of our own: plain ASCII, nothing to escape.
     void Name(const char* key) {
         RawValue("", 0, rapidjson::kStringType);
         os_->AppendName(key, std::strlen(key));
     }
-    // A JSON document as one string value, written by `write` and escaped as
-    // it is written.
-    void Document(const std::function<void(JsonTextWriter&)>& write) {
-        RawValue("", 0, rapidjson::kStringType);
-        os_->AppendDocument(write);
-    }
 };
 
-// Writes a number; one that is not finite (which JSON cannot carry and the
-// writer would silently leave out) is an input data error.
-void WriteJsonNumber(JsonTextWriter& writer, double number);
+// The compact text of whatever `write` writes: a whole record as the companion
+// takes it. In the escaped form the text is the inside of a JSON string,
+// quotation marks included, ready to stand as a parameter of the request.
+template <typename Write>
+std::string JsonText(Write write, JsonTextStream::Form form = JsonTextStream::Form::Plain,
+                     size_t expectedSize = 256) {
+    std::string text;
+    text.reserve(expectedSize);
+    JsonTextStream stream(text, form);
+    if (form == JsonTextStream::Form::Escaped) stream.Append("\"", 1);
+    {
+        JsonTextWriter writer(stream);
+        write(writer);
+    }
+    if (form == JsonTextStream::Form::Escaped) stream.Append("\"", 1);
+    return text;
+}
 
 }  // namespace zarvik
