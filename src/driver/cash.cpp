@@ -5,48 +5,29 @@
 
 namespace zarvik {
 
-namespace app {
-
-namespace {
-using Client = KassaAppClient;
-}  // namespace
-
 // The amount goes first and unchanged, sign included: the companion
-// application tells a deposit from a withdrawal by it.
-void CashInOutcome(KassaAppClient& client, const CashierData& cashier, double amount) {
-    JsonRpcResult out;
-    client.invoke("CashInOutcome", {JsonRpcParam::Double(amount), CashierParam(cashier)}, out);
-}
-
-void OpenCashDrawer(KassaAppClient& client) {
-    JsonRpcResult out;
-    client.invoke("OpenCashDrawer", {}, out);
-}
-
-int32_t GetLineLength(KassaAppClient& client) {
-    JsonRpcResult out;
-    client.invoke("GetLineLength", {}, out);
-    return Client::optionalInt(out.result, "LineLength").value_or(0);
-}
-
-void PrintCheckCopy(KassaAppClient& client, const std::string& checkNumber) {
-    JsonRpcResult out;
-    client.invoke("PrintCheckCopy", {JsonRpcParam::String(checkNumber)}, out);
-}
-
-}  // namespace app
-
-// `amount` is finite: the dispatch refuses anything else.
+// application tells a deposit from a withdrawal by it. It is finite: the
+// dispatch refuses anything else.
 void KktDriver::CashInOutcome(std::string inputParameters, double amount) {
-    app::CashInOutcome(app_, ReadInputParameters(std::move(inputParameters)), amount);
+    const CashierData cashier = ReadInputParameters(std::move(inputParameters));
+    JsonRpcResult out;
+    app_.invoke("CashInOutcome", {JsonRpcParam::Double(amount), app::CashierParam(cashier)}, out);
 }
 
-void KktDriver::OpenCashDrawer() { app::OpenCashDrawer(app_); }
+void KktDriver::OpenCashDrawer() {
+    JsonRpcResult out;
+    app_.invoke("OpenCashDrawer", {}, out);
+}
 
-int32_t KktDriver::GetLineLength() { return app::GetLineLength(app_); }
+int32_t KktDriver::GetLineLength() {
+    JsonRpcResult out;
+    app_.invoke("GetLineLength", {}, out);
+    return KassaAppClient::optionalInt(out.result, "LineLength").value_or(0);
+}
 
 void KktDriver::PrintCheckCopy(const std::string& checkNumber) {
-    app::PrintCheckCopy(app_, checkNumber);
+    JsonRpcResult out;
+    app_.invoke("PrintCheckCopy", {JsonRpcParam::String(checkNumber)}, out);
 }
 
 }  // namespace zarvik

@@ -9,36 +9,39 @@
 
 namespace zarvik {
 
-namespace app {
-
-namespace {
 using Client = KassaAppClient;
-}  // namespace
 
-void OpenSessionRegistrationKM(KassaAppClient& client) {
+void KktDriver::OpenSessionRegistrationKM() {
     JsonRpcResult out;
-    client.invoke("OpenSessionRegistrationKM", {}, out);
+    app_.invoke("OpenSessionRegistrationKM", {}, out);
 }
 
-void CloseSessionRegistrationKM(KassaAppClient& client) {
+void KktDriver::CloseSessionRegistrationKM() {
     JsonRpcResult out;
-    client.invoke("CloseSessionRegistrationKM", {}, out);
+    app_.invoke("CloseSessionRegistrationKM", {}, out);
 }
 
-RequestKMResult RequestKM(KassaAppClient& client, const zarvik::RequestKM& request) {
+std::string KktDriver::RequestKM(std::string request) {
+    log_.Info("***** Start RequestKM commmand *****");
+    log_.Info("RequestKM param:\n\n");
+    log_.Info(request);
+    const std::string text = RequestKMText(ParseRequestKM(std::move(request)));
     JsonRpcResult out;
-    client.invoke("RequestKM", {JsonRpcParam::String(RequestKMText(request))}, out);
+    app_.invoke("RequestKM", {JsonRpcParam::String(text)}, out);
     const rapidjson::Value& verdict = Client::member(out.result, "RequestKMResult");
     RequestKMResult result;
     result.Checking = Client::readBool(verdict, "Checking");
     result.CheckingResult = Client::readBool(verdict, "CheckingResult");
-    return result;
+    const std::string output = WriteRequestKMResult(result);
+    log_.Info("***** Finish RequestKM commmand *****");
+    return output;
 }
 
-ProcessingKMResult GetProcessingKMResult(KassaAppClient& client, int32_t& requestStatus) {
+ProcessingKMOutput KktDriver::GetProcessingKMResult() {
     JsonRpcResult out;
-    client.invoke("GetProcessingKMResult", {}, out);
-    requestStatus = Client::optionalInt(out.result, "RequestStatus").value_or(0);
+    app_.invoke("GetProcessingKMResult", {}, out);
+    ProcessingKMOutput output;
+    output.requestStatus = Client::optionalInt(out.result, "RequestStatus").value_or(0);
     const rapidjson::Value& processing = Client::member(out.result, "ProcessingKMResult");
     ProcessingKMResult result;
     result.Result = Client::readBool(processing, "Result");
@@ -47,10 +50,11 @@ ProcessingKMResult GetProcessingKMResult(KassaAppClient& client, int32_t& reques
     result.StatusInfo = Client::optionalUnsigned(processing, "StatusInfo");
     // The platform matches the result to its request by this GUID.
     result.GUID = Client::optionalString(processing, "GUID").value_or("");
-    return result;
+    output.xml = WriteProcessingKMResult(result);
+    return output;
 }
 
-void ConfirmKM(KassaAppClient& client, const std::string& guid, uint32_t confirmationType) {
+void KktDriver::ConfirmKM(const std::string& guid, uint32_t confirmationType) {
     std::string text = JsonText([&](JsonTextWriter& writer) {
         writer.StartObject();
         writer.Key("GUID");
@@ -60,33 +64,7 @@ void ConfirmKM(KassaAppClient& client, const std::string& guid, uint32_t confirm
         writer.EndObject();
     });
     JsonRpcResult out;
-    client.invoke("ConfirmKM", {JsonRpcParam::String(std::move(text))}, out);
-}
-
-}  // namespace app
-
-void KktDriver::OpenSessionRegistrationKM() { app::OpenSessionRegistrationKM(app_); }
-
-void KktDriver::CloseSessionRegistrationKM() { app::CloseSessionRegistrationKM(app_); }
-
-std::string KktDriver::RequestKM(std::string request) {
-    log_.Info("***** Start RequestKM commmand *****");
-    log_.Info("RequestKM param:\n\n");
-    log_.Info(request);
-    const zarvik::RequestKM record = ParseRequestKM(std::move(request));
-    const std::string output = WriteRequestKMResult(app::RequestKM(app_, record));
-    log_.Info("***** Finish RequestKM commmand *****");
-    return output;
-}
-
-ProcessingKMOutput KktDriver::GetProcessingKMResult() {
-    ProcessingKMOutput output;
-    output.xml = WriteProcessingKMResult(app::GetProcessingKMResult(app_, output.requestStatus));
-    return output;
-}
-
-void KktDriver::ConfirmKM(const std::string& guid, uint32_t confirmationType) {
-    app::ConfirmKM(app_, guid, confirmationType);
+    app_.invoke("ConfirmKM", {JsonRpcParam::String(std::move(text))}, out);
 }
 
 }  // namespace zarvik

@@ -10,28 +10,6 @@ JsonRpcParam CashierParam(const CashierData& cashier) {
     return JsonRpcParam::String(CashierDataToJson(cashier));
 }
 
-void OpenShift(KassaAppClient& client, const CashierData& cashier, OutputParameters& record) {
-    JsonRpcResult out;
-    client.invoke("OpenShift", {CashierParam(cashier)}, out);
-    record.ShiftNumber = Client::optionalUnsigned(out.result, "SessionNumber").value_or(0);
-    const rapidjson::Value& fn = Client::member(out.result, "OutputParameters");
-    record.FNError = Client::readBool(fn, "UrgentReplacementFN");
-    record.FNOverflow = Client::readBool(fn, "MemoryOverflowFN");
-    record.FNFail = Client::readBool(fn, "ResourcesExhaustionFN");
-}
-
-void CloseShift(KassaAppClient& client, const CashierData& cashier, OutputParameters& record) {
-    JsonRpcResult out;
-    client.invoke("CloseShift", {CashierParam(cashier)}, out);
-    record.ShiftNumber = Client::optionalUnsigned(out.result, "SessionNumber").value_or(0);
-    const rapidjson::Value& parameters = Client::member(out.result, "OutputParameters");
-    ReadBacklog(parameters, "BacklogDocumentsCounter", record);
-    // Unlike after opening, the flags are optional here.
-    record.FNError = Client::optionalBool(parameters, "UrgentReplacementFN");
-    record.FNOverflow = Client::optionalBool(parameters, "MemoryOverflowFN");
-    record.FNFail = Client::optionalBool(parameters, "ResourcesExhaustionFN");
-}
-
 void GetOutputParametersAdditionalsStateInfo(KassaAppClient& client, OutputParameters& record) {
     JsonRpcResult out;
     client.invoke("GetOutputParametersAdditionalsStateInfo", {}, out);

@@ -7,18 +7,11 @@
 
 namespace zarvik {
 
-namespace app {
-
 // The answer's result is not read: any answer without an error is printed.
-void PrintTextDocument(KassaAppClient& client, const std::vector<TextDocumentLine>& lines) {
-    JsonRpcResult out;
-    client.invoke("PrintTextDocument", {JsonRpcParam::String(TextDocumentToJson(lines))}, out);
-}
-
-}  // namespace app
-
 void KktDriver::PrintTextDocument(std::string document) {
-    app::PrintTextDocument(app_, ReadTextDocument(std::move(document)));
+    const std::vector<TextDocumentLine> lines = ReadTextDocument(std::move(document));
+    JsonRpcResult out;
+    app_.invoke("PrintTextDocument", {JsonRpcParam::String(TextDocumentToJson(lines))}, out);
 }
 
 }  // namespace zarvik

@@ -49,26 +49,14 @@ class JsonTextStream {
 
     // Room for `count` bytes of the writer's output, in this stream's form.
     void Reserve(size_t count) {
-        const size_t needed = end_ + (form_ == Form::Plain ? count : count * 6);
+        const size_t needed = end_ + (form_ == Form::Plain ? count : count * 2);
         if (needed > out_.size()) out_.resize(needed > 2 * out_.size() ? needed : 2 * out_.size());
     }
+    // The writer escapes control characters itself: in the escaped form only
+    // its quotation marks and backslashes need one backslash more.
     void PutUnsafe(char c) {
-        char* p = &out_[end_];
-        const auto byte = static_cast<unsigned char>(c);
-        const char letter = kJsonEscapes.letter[byte];
-        if (form_ == Form::Plain || letter == 0) {
-            *p = c;
-            end_ += 1;
-        } else if (letter != 'u') {
-            p[0] = '\\';
-            p[1] = letter;
-            end_ += 2;
-        } else {
-            const char six[6] = {
-                '\\', 'u', '0', '0', kJsonHexDigits[byte >> 4], kJsonHexDigits[byte & 0xF]};
-            for (int i = 0; i < 6; ++i) p[i] = six[i];
-            end_ += 6;
-        }
+        if (form_ == Form::Escaped && (c == '"' || c == '\\')) out_[end_++] = '\\';
+        out_[end_++] = c;
     }
     void Put(char c) {
         Reserve(1);
@@ -85,8 +73,6 @@ class JsonTextStream {
     // A whole string literal in this stream's form, runs of plain bytes copied
     // at once where the writer goes byte by byte.
     void AppendString(const char* text, size_t size);
-    // The same for text known to hold no byte that needs escaping.
-    void AppendName(const char* text, size_t size);
 
   private:
     std::string& out_;
@@ -117,7 +103,7 @@ class JsonTextWriter : public rapidjson::Writer<JsonTextStream> {
     // A member name of our own: plain ASCII, nothing to escape.
     void Name(const char* key) {
         RawValue("", 0, rapidjson::kStringType);
-        os_->AppendName(key, std::strlen(key));
+        os_->AppendString(key, std::strlen(key));
     }
 };
 
