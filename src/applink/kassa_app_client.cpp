@@ -49,9 +49,7 @@ T Required(const std::optional<T>& value, const char* key) {
 }  // namespace
 
 KassaAppClient::KassaAppClient(ExchangeLog& log, std::string& requestLine)
-    : log_(log),
-      rpc_(tcp_, log, requestLine),
-      counter_(static_cast<uint32_t>(std::time(nullptr))) {}
+    : rpc_(tcp_, log, requestLine), counter_(static_cast<uint32_t>(std::time(nullptr))) {}
 
 void KassaAppClient::invoke(const char* method, JsonRpcParams own, JsonRpcResult& out) {
     JsonRpcParams params;

@@ -29,8 +29,6 @@ class KassaAppClient {
 
     DriverSettings& settings() { return settings_; }
     const DriverSettings& settings() const { return settings_; }
-    uint32_t counter() const { return counter_; }
-    ExchangeLog& log() { return log_; }
 
     // PosId and the advanced counter, then `own`; connect, call, translate
     // transport and protocol failures into ZarvikKassaErrorException 1 to 5.
@@ -60,7 +58,6 @@ class KassaAppClient {
     static const rapidjson::Value& member(const rapidjson::Value& object, const char* key);
 
   private:
-    ExchangeLog& log_;
     DriverSettings settings_;
     TCPClient tcp_;
     JsonRpcClient rpc_;

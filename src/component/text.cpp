@@ -107,13 +107,6 @@ void EncodeUtf8(const Unit* text, size_t length, std::string& out) {
     for (size_t i = 0; i < length;) p = PutUtf8(p, NextCodePoint(text, length, i));
 }
 
-template <typename Unit>
-std::string EncodeUtf8(const Unit* text, size_t length) {
-    std::string out;
-    EncodeUtf8(text, length, out);
-    return out;
-}
-
 size_t PlatformLength(const WCHAR_T* text) {
     size_t length = 0;
     while (text[length] != 0) ++length;
@@ -122,7 +115,11 @@ size_t PlatformLength(const WCHAR_T* text) {
 
 }  // namespace
 
-std::string Utf16ToUtf8(const char16_t* text, size_t length) { return EncodeUtf8(text, length); }
+std::string Utf16ToUtf8(const char16_t* text, size_t length) {
+    std::string out;
+    EncodeUtf8(text, length, out);
+    return out;
+}
 
 std::string Utf16ToUtf8(const std::u16string& text) {
     return Utf16ToUtf8(text.data(), text.size());

@@ -21,9 +21,9 @@ class GoodsCodeTest : public ::testing::Test {
         return ParseDocument(document_, text_, "not XML", "empty", "no root");
     }
     std::string CodesJson(const char* xml) {
-        std::optional<GoodCodeData> codes = ReadGoodCodeDataOf(Parse(xml));
+        const XmlElement codes = UsablePart(Parse(xml), "GoodCodeData");
         if (!codes) return "absent";
-        return Compact(*codes, WriteGoodCodeData);
+        return Compact(ReadGoodCodeData(codes), WriteGoodCodeData);
     }
     std::string QuantityJson(const char* xml) {
         std::optional<FractionalQuantity> quantity = ReadFractionalQuantityOf(Parse(xml));
