@@ -75,8 +75,6 @@ char32_t NextCodePoint(const Unit* text, size_t length, size_t& i) {
     return kReplacement;
 }
 
-size_t Utf8Size(char32_t c) { return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4; }
-
 char* PutUtf8(char* p, char32_t c) {
     if (c < 0x80) {
         *p++ = static_cast<char>(c);
@@ -96,15 +94,33 @@ char* PutUtf8(char* p, char32_t c) {
     return p;
 }
 
-// Measured first and then written in place: a receipt of thousands of
-// positions arrives here as megabytes.
+// Measured first (a surrogate pair counted as six bytes, then trimmed) and
+// written in place, with ASCII and two-byte (Cyrillic) units taken straight:
+// a receipt of thousands of positions arrives here as megabytes.
 template <typename Unit>
 void EncodeUtf8(const Unit* text, size_t length, std::string& out) {
     size_t size = 0;
-    for (size_t i = 0; i < length;) size += Utf8Size(NextCodePoint(text, length, i));
+    for (size_t i = 0; i < length; ++i) {
+        const auto unit = static_cast<char16_t>(text[i]);
+        size += unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
+    }
     out.resize(size);
-    char* p = out.data();
-    for (size_t i = 0; i < length;) p = PutUtf8(p, NextCodePoint(text, length, i));
+    char* const start = out.data();
+    char* p = start;
+    for (size_t i = 0; i < length;) {
+        const auto unit = static_cast<char16_t>(text[i]);
+        if (unit < 0x80) {
+            *p++ = static_cast<char>(unit);
+            ++i;
+        } else if (unit < 0x800) {
+            *p++ = static_cast<char>(0xC0 | (unit >> 6));
+            *p++ = static_cast<char>(0x80 | (unit & 0x3F));
+            ++i;
+        } else {
+            p = PutUtf8(p, NextCodePoint(text, length, i));
+        }
+    }
+    out.resize(static_cast<size_t>(p - start));
 }
 
 size_t PlatformLength(const WCHAR_T* text) {
