@@ -99,8 +99,17 @@ char* PutUtf8(char* p, char32_t c) {
 // a receipt of thousands of positions arrives here as megabytes.
 template <typename Unit>
 void EncodeUtf8(const Unit* text, size_t length, std::string& out) {
+    // Four ASCII units in a row are the common case of a document's markup.
+    const auto ascii4 = [text](size_t i) {
+        return static_cast<char16_t>(text[i] | text[i + 1] | text[i + 2] | text[i + 3]) < 0x80;
+    };
     size_t size = 0;
     for (size_t i = 0; i < length; ++i) {
+        if (i + 4 <= length && ascii4(i)) {
+            size += 4;
+            i += 3;
+            continue;
+        }
         const auto unit = static_cast<char16_t>(text[i]);
         size += unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
     }
@@ -109,7 +118,10 @@ void EncodeUtf8(const Unit* text, size_t length, std::string& out) {
     char* p = start;
     for (size_t i = 0; i < length;) {
         const auto unit = static_cast<char16_t>(text[i]);
-        if (unit < 0x80) {
+        if (i + 4 <= length && ascii4(i)) {
+            for (int k = 0; k < 4; ++k) *p++ = static_cast<char>(text[i + k]);
+            i += 4;
+        } else if (unit < 0x80) {
             *p++ = static_cast<char>(unit);
             ++i;
         } else if (unit < 0x800) {
