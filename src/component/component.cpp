@@ -13,8 +13,8 @@ namespace zarvik {
 
 CZarvikKassaAddInNative::CZarvikKassaAddInNative()
     : log_(std::make_unique<ExchangeLog>(ComputeLogPath(kLogFolderName, kLogFileName))),
-      app_(std::make_unique<KassaAppClient>(*log_)),
-      driver_(std::make_unique<KktDriver>(*app_, *log_)) {}
+      app_(std::make_unique<KassaAppClient>(*log_, scratch_.request)),
+      driver_(std::make_unique<KktDriver>(*app_, *log_, scratch_)) {}
 
 CZarvikKassaAddInNative::~CZarvikKassaAddInNative() = default;
 
@@ -103,11 +103,16 @@ bool CZarvikKassaAddInNative::CallAsFunc(const long method, tVariant* result, tV
     if (!PassesCountCheck(method, params, count, firstIsString)) return false;
     if (result == nullptr) return false;
 
-    // Whatever the call wrote to the log is in the file when it returns.
-    struct FlushOnExit {
+    // Whatever the call wrote to the log is in the file when it returns, and
+    // what it kept of a giant receipt is let go.
+    struct OnExit {
         ExchangeLog& log;
-        ~FlushOnExit() { log.Flush(); }
-    } flushOnExit{*log_};
+        Scratch& scratch;
+        ~OnExit() {
+            log.Flush();
+            scratch.Shrink();
+        }
+    } onExit{*log_, scratch_};
 
     // Nothing may escape into the platform: a throw across its frames ends the
     // cashier's 1C session.

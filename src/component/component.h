@@ -10,6 +10,7 @@
 #include "component/native_api.h"
 #include "driver/kkt_driver.h"
 #include "log/exchange_log.h"
+#include "model/scratch.h"
 
 namespace zarvik {
 
@@ -57,12 +58,11 @@ class CZarvikKassaAddInNative final : public IComponentBase {
 
     IAddInDefBase* connection_ = nullptr;
     IMemoryManager* memory_ = nullptr;
+    Scratch scratch_;
     std::unique_ptr<ExchangeLog> log_;
     std::unique_ptr<KassaAppClient> app_;
     std::unique_ptr<KktDriver> driver_;
     LastError lastError_;
-    // A receipt package in UTF-8; its buffer serves again for the next one.
-    std::string package_;
 };
 
 }  // namespace zarvik

@@ -9,7 +9,6 @@
 #include "component/text.h"
 #include "component/variant.h"
 #include "core/driver_error.h"
-#include "core/kept_buffer.h"
 #include "driver/identity.h"
 
 namespace zarvik {
@@ -84,10 +83,9 @@ void CZarvikKassaAddInNative::Dispatch(long method, tVariant& result, tVariant* 
     };
     const auto in = [&](long index) { return GetInString(params[index]); };
     // Receipts of megabytes are converted into the kept buffer.
-    const LetGoOfGiantOnExit letGo(package_, kKeptTextAtMost);
-    const auto package = [&](long index) -> const std::string& {
-        GetInString(params[index], package_);
-        return package_;
+    const auto package = [&](long index) -> std::string& {
+        GetInString(params[index], scratch_.document);
+        return scratch_.document;
     };
     bool verdict = true;
     // A call that succeeds leaves no error behind; a failure sets it again.

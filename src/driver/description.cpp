@@ -3,8 +3,8 @@
 
 #include "driver/identity.h"
 #include "driver/kkt_driver.h"
-#include "driver/xml_output.h"
 #include "log/exchange_log.h"
+#include "model/documents.h"
 
 namespace zarvik {
 

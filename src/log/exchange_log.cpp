@@ -115,7 +115,7 @@ void ExchangeLog::Flush() noexcept {
     if (pending_.empty()) return;
     file_.append(pending_.data(), pending_.size());
     pending_.clear();
-    LetGoOfGiant(pending_, 1 << 20);
+    GiveBackGiant(pending_);
     RotateWhenFull();
 }
 
