@@ -1,57 +1,22 @@
 // The link-time replacement of src/platform/socket.cpp for the fuzz programs.
 #include <algorithm>
 #include <cstring>
-#include <deque>
 
-#include "fake_wire.h"
+#include "fuzz_support.h"
 #include "platform/socket.h"
 
 namespace zarvik::fuzz {
 
-namespace {
-
-struct Wire {
-    std::deque<ScriptedAnswer> script;
-    std::vector<std::string> sent;
-    bool refuse = false;
-};
-
-Wire& TheWire() {
-    static Wire wire;
+FakeWire& Wire() {
+    static FakeWire wire;
     return wire;
 }
-
-// The one connection in flight; the driver never holds two at once.
-struct Connection {
-    ScriptedAnswer answer;
-    size_t offset = 0;
-    size_t piece = 0;
-};
-
-Connection& Current() {
-    static Connection connection;
-    return connection;
-}
-
-}  // namespace
-
-void FakeWire::Reset() {
-    TheWire() = Wire();
-    Current() = Connection();
-}
-
-void FakeWire::Queue(ScriptedAnswer answer) { TheWire().script.push_back(std::move(answer)); }
-
-void FakeWire::RefuseConnections(bool refuse) { TheWire().refuse = refuse; }
-
-const std::vector<std::string>& FakeWire::Sent() { return TheWire().sent; }
 
 }  // namespace zarvik::fuzz
 
 namespace zarvik::platform {
 
-using fuzz::Current;
-using fuzz::TheWire;
+using fuzz::Wire;
 
 std::optional<Ipv4Address> ResolveIpv4(const std::string& host) {
     if (host.empty()) return std::nullopt;
@@ -64,35 +29,34 @@ bool Socket::open() {
 }
 
 bool Socket::connect(const Ipv4Address&, uint16_t, std::chrono::milliseconds) {
-    if (TheWire().refuse) return false;
-    auto& script = TheWire().script;
-    Current() = fuzz::Connection();
-    if (!script.empty()) {
-        Current().answer = std::move(script.front());
-        script.pop_front();
+    auto& wire = Wire();
+    wire.current = {};
+    wire.offset = wire.piece = 0;
+    if (!wire.script.empty()) {
+        wire.current = std::move(wire.script.front());
+        wire.script.pop_front();
     }
-    TheWire().sent.emplace_back();
+    wire.sent.emplace_back();
     return true;
 }
 
 bool Socket::sendAll(const char* data, size_t size) {
     if (!isOpen()) return false;
-    TheWire().sent.back().append(data, size);
+    Wire().sent.back().append(data, size);
     return true;
 }
 
 long Socket::receive(char* buffer, size_t size) {
+    auto& wire = Wire();
+    const std::string& bytes = wire.current.bytes;
     if (!isOpen()) return -1;
-    auto& connection = Current();
-    const std::string& bytes = connection.answer.bytes;
-    if (connection.offset >= bytes.size()) return connection.answer.failAfter ? -1 : 0;
-    size_t take = bytes.size() - connection.offset;
-    if (connection.piece < connection.answer.pieces.size()) {
-        take = std::min(take, std::max<size_t>(1, connection.answer.pieces[connection.piece++]));
+    if (wire.offset >= bytes.size()) return wire.current.failAfter ? -1 : 0;
+    size_t take = std::min(size, bytes.size() - wire.offset);
+    if (wire.piece < wire.current.pieces.size()) {
+        take = std::min(take, std::max<size_t>(1, wire.current.pieces[wire.piece++]));
     }
-    take = std::min(take, size);
-    std::memcpy(buffer, bytes.data() + connection.offset, take);
-    connection.offset += take;
+    std::memcpy(buffer, bytes.data() + wire.offset, take);
+    wire.offset += take;
     return static_cast<long>(take);
 }
 

@@ -11,10 +11,10 @@
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <tuple>
 
 #include "applink/answer_framer.h"
 #include "applink/kassa_app_client.h"
-#include "fake_wire.h"
 #include "fuzz_support.h"
 #include "log/exchange_log.h"
 
@@ -23,14 +23,8 @@ using fuzz::Expect;
 
 namespace {
 
-struct Outcome {
-    int code = 0;  // 0: a result
-    std::string message;
-    std::string result;
-    bool operator==(const Outcome& other) const {
-        return code == other.code && message == other.message && result == other.result;
-    }
-};
+// The code (0: a result), the message and the result.
+using Outcome = std::tuple<int, std::string, std::string>;
 
 // Every reader on a member: a value, or code 6 for a missing or mistyped one.
 void ReadEverything(const rapidjson::Value& result, const char* key) {
@@ -52,8 +46,8 @@ void ReadEverything(const rapidjson::Value& result, const char* key) {
 }
 
 Outcome Exchange(fuzz::ScriptedAnswer answer) {
-    fuzz::FakeWire::Reset();
-    fuzz::FakeWire::Queue(std::move(answer));
+    fuzz::Wire() = {};
+    fuzz::Wire().script.push_back(std::move(answer));
     ExchangeLog log("/dev/null");
     std::string line;
     KassaAppClient client(log, line);
@@ -74,21 +68,20 @@ Outcome Exchange(fuzz::ScriptedAnswer answer) {
         rapidjson::StringBuffer buffer;
         rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
         out.result.Accept(writer);
-        outcome.result.assign(buffer.GetString(), buffer.GetSize());
+        std::get<2>(outcome).assign(buffer.GetString(), buffer.GetSize());
     } catch (const ZarvikKassaErrorException& error) {
-        outcome.code = static_cast<int>(error.code);
-        outcome.message = error.message;
-        Expect(outcome.code >= 1 && outcome.code <= 5, "the exchange failed with a code above 5");
+        outcome = {static_cast<int>(error.code), error.message, ""};
+        Expect(error.code >= DriverErrorCode::ConnectionError &&
+                   error.code <= DriverErrorCode::ResponseContainError,
+               "the exchange failed with a code above 5");
         Expect(!error.message.empty() || error.code == DriverErrorCode::ResponseContainError,
                "the exchange failed without a message");
     }
-    const auto& sent = fuzz::FakeWire::Sent();
-    Expect(sent.size() == 1, "one call made other than one connection");
-    Expect(!sent[0].empty() && sent[0].back() == '\n', "the request line is not whole");
+    const auto& sent = fuzz::Wire().sent;
+    Expect(sent.size() == 1 && !sent[0].empty() && sent[0].back() == '\n',
+           "one call made other than one whole request on one connection");
     return outcome;
 }
-
-bool Blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 // True when the answer's value ends where only blanks follow, or never ends:
 // then every split must read the same bytes that matter.
@@ -98,12 +91,8 @@ bool SplitCannotMatter(const std::string& bytes) {
     while (end < bytes.size() && framer.feed(&bytes[end], 1) == AnswerFramer::State::Incomplete) {
         ++end;
     }
-    if (end == bytes.size()) return true;
-    if (framer.state() == AnswerFramer::State::TooDeep) return true;
-    for (size_t i = end + 1; i < bytes.size(); ++i) {
-        if (!Blank(bytes[i])) return false;
-    }
-    return true;
+    return end == bytes.size() || framer.state() == AnswerFramer::State::TooDeep ||
+           bytes.find_first_not_of(" \t\n\r", end + 1) == std::string::npos;
 }
 
 }  // namespace
@@ -118,10 +107,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     split.bytes = input.ConsumeRemainingBytesAsString();
 
-    fuzz::ScriptedAnswer whole;
-    whole.bytes = split.bytes;
-    whole.failAfter = split.failAfter;
-    const Outcome asWhole = Exchange(whole);
+    const Outcome asWhole = Exchange({split.bytes, {}, split.failAfter});
     const Outcome asSplit = Exchange(split);
     if (SplitCannotMatter(split.bytes)) {
         Expect(asWhole == asSplit, "the split of the answer changed the outcome");

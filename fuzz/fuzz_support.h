@@ -1,36 +1,84 @@
-// Shared by the fuzz programs: what counts as a finding, and a log that
-// never fills the disk during hours of fuzzing.
+// Shared by the fuzz programs: what counts as a finding, the documents the
+// driver reads, and the scripted wire of fake_socket.cpp.
 #pragma once
 
+#include <rapidjson/document.h>
+
+#include <cstddef>
 #include <cstdio>
 #include <cstdlib>
+#include <deque>
 #include <string>
+#include <vector>
 
 #include "core/driver_error.h"
 
 namespace zarvik::fuzz {
 
 // A finding: libFuzzer keeps the input that got here.
-[[noreturn]] inline void Fail(const std::string& what) {
-    std::fprintf(stderr, "FUZZ FINDING: %s\n", what.c_str());
+inline void Expect(bool condition, const char* what) {
+    if (condition) return;
+    std::fprintf(stderr, "FUZZ FINDING: %s\n", what);
     std::abort();
 }
 
-inline void Expect(bool condition, const char* what) {
-    if (!condition) Fail(what);
-}
-
-// Bad input from the platform may only ever be refused as input data.
-inline void ExpectInputRefusal(const ZarvikKassaErrorException& error) {
-    if (error.code != DriverErrorCode::InputDataError) {
-        Fail("input refused with code " + std::to_string(static_cast<int>(error.code)) + ": " +
-             error.message);
+// Reads with `read`; false when the input was refused, which bad input from
+// the platform may only ever be: as input data, with a text.
+template <typename Read>
+bool Accepted(Read read) {
+    try {
+        read();
+        return true;
+    } catch (const ZarvikKassaErrorException& error) {
+        if (error.code != DriverErrorCode::InputDataError || error.message.empty()) {
+            std::fprintf(stderr, "input refused with code %d: %s\n", static_cast<int>(error.code),
+                         error.message.c_str());
+            Expect(false, "input refused other than as input data");
+        }
+        return false;
     }
-    Expect(!error.message.empty(), "input refusal without a message");
 }
 
-// Points the per-user data folder at a fresh folder whose exchange log is
-// /dev/null; components made afterwards log nowhere.
-void UseNullLog();
+// What the driver wrote must be one JSON text.
+inline void ParseJson(rapidjson::Document& document, const std::string& text, const char* what) {
+    document.Parse(text.data(), text.size());
+    Expect(!document.HasParseError(), what);
+}
+
+// A member's string up to its first zero byte: the platform's text ends there.
+inline std::string UpToZero(const std::string& text) { return text.substr(0, text.find('\0')); }
+
+// Documents the driver reads, so that the fuzzers reach past input checks.
+inline const char* const kInput =
+    R"(<InputParameters><Parameters CashierName="Иванов И.И." CashierINN="7701234567"/></InputParameters>)";
+inline const char* const kCheck =
+    R"(<CheckPackage><Parameters CashierName="Петрова" OperationType="1" TaxationSystem="0"/>)"
+    R"(<Positions><FiscalString Name="Хлеб" Quantity="1" PriceWithDiscount="45.9")"
+    R"( AmountWithDiscount="45.9" VATRate="10" VATAmount="4.17"/></Positions>)"
+    R"(<Payments Cash="50"/></CheckPackage>)";
+inline const char* const kRequestKM =
+    R"(<RequestKM GUID="5a1c" MarkingCode="MDEwNDYwNzQyODY3OTA5MDIxNmVKSWpvV0g1NERkVSA5MWZmZDAgOTJzejZrU1BpckFwZk1CZnR2TGJvRTFkbFdDLzU4aEV4UVVxdjdCQmtabWs0PQ==" PlannedStatus="1" Quantity="1"/>)";
+inline const char* const kTextDocument =
+    R"(<Document><Positions><TextString Text="Спасибо"/><Barcode Type="QR" ValueBase64="MTIz"/></Positions></Document>)";
+
+// An in-process stand-in for the companion application's end of the wire,
+// linked in place of the real sockets: every connection takes the next
+// scripted answer (none: a peer that closes at once) and hands it out in the
+// scripted pieces, so the real reader, JSON-RPC client and app call frame run
+// unchanged, without threads, ports or waiting. Reset by assigning {}.
+struct ScriptedAnswer {
+    std::string bytes;
+    std::vector<size_t> pieces;  // sizes of the successive reads; the rest in one go
+    bool failAfter = false;      // a read error instead of the peer's close at the end
+};
+
+struct FakeWire {
+    std::deque<ScriptedAnswer> script;  // for the next connections, in order
+    std::vector<std::string> sent;      // every request, one string per connection
+    ScriptedAnswer current;             // the connection in flight: never two at once
+    size_t offset = 0, piece = 0;
+};
+
+FakeWire& Wire();
 
 }  // namespace zarvik::fuzz

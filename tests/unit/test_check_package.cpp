@@ -1,3 +1,5 @@
+// The check package of both receipt methods: what is read from it, the check
+// document it becomes, and what is refused.
 #include <gtest/gtest.h>
 
 #include "check_test_support.h"
@@ -5,71 +7,135 @@
 namespace zarvik {
 namespace {
 
-using namespace check_test;
+using check_test::DataFile;
 
-// The message the platform shows for a package we refuse.
-std::string Refusal(const std::string& package) {
-    try {
-        ParseCheckPackage(package);
-    } catch (const ZarvikKassaErrorException& error) {
-        EXPECT_EQ(error.code, DriverErrorCode::InputDataError);
-        const std::string prefix = "Некорректные входные данные: ";
-        EXPECT_EQ(error.message.compare(0, prefix.size(), prefix), 0) << error.message;
-        return error.message.substr(prefix.size());
+// A package around the given Parameters attributes (and children), positions and payments.
+std::string Package(const std::string& parameters, const std::string& positions,
+                    const std::string& payments = "<Payments/>") {
+    return "<CheckPackage><Parameters CashierName=\"К\"" + parameters + "</Parameters><Positions>" +
+           positions + "</Positions>" + payments + "</CheckPackage>";
+}
+
+const std::string kPosition = R"(<FiscalString Name="A" VATRate="20"/>)";
+
+TEST(CheckPackage, FullReceiptWithEveryPartAtBothLevels) {
+    EXPECT_EQ(CheckDocumentText(ParseCheckPackage(DataFile("check_full_ffd12.xml"))),
+              DataFile("check_full_ffd12.json"));
+}
+
+// The JSON text of one member of the check document ("Parameters", "Payments"
+// or a position list such as "FiscalString"); the whole document for "".
+std::string Sent(const std::string& package, const std::string& member) {
+    const std::string text = CheckDocumentText(ParseCheckPackage(package));
+    if (member.empty()) return text;
+    rapidjson::Document document;
+    document.Parse(text.c_str());
+    return check_test::Compact(document.HasMember(member.c_str())
+                                   ? document[member.c_str()]
+                                   : document["Positions"][member.c_str()]);
+}
+
+TEST(CheckPackage, WhatIsSent) {
+    const std::string kinds =
+        Package(">", R"(<FiscalString Name="1" VATRate="20"/><TextString Text="a"/>)"
+                     R"(<Barcode Type="EAN13"/><FiscalString Name="2" VATRate="20"/>)"
+                     R"(<TextString/><TextString Text=""/><Barcode Type="" ValueBase64=""/>)"
+                     R"(<Barcode ValueBase64="QUJD"/>)");
+    const struct {
+        std::string package, member, sent;
+    } rows[] = {
+        // Absent, zero and empty are distinct.
+        {Package(R"( CustomerEmail="" CashierINN="" OperationType="x">)", ""), "Parameters",
+         R"({"CashierName":"К","CashierVATIN":"","PaymentType":0,"TaxVariant":0,"CustomerEmail":""})"},
+        {Package(">", R"(<FiscalString Name="" VATRate="" DiscountAmount="0.00")"
+                      R"( Department="0" PaymentMethod="0" CalculationSubject="0")"
+                      R"( CalculationAgent="0" ExciseAmount="abc" MeasureOfQuantity="x")"
+                      R"( MarkingCode="" Quantity="1,5" PriceWithDiscount="1e3"/>)"),
+         "FiscalString",
+         R"([{"Name":"","Quantity":1.0,"PriceWithDiscount":1000.0,"SumWithDiscount":0.0,)"
+         R"("Tax":"","VATAmount":0.0,"MeasurementUnit":0,"MarkingCode":""}])"},
+        {Package(R"( AgentType="0">)", kPosition,
+                 R"(<Payments Cash="0" ElectronicPayment="-5" Barter="0.0"/>)"),
+         "Payments", R"({"ElectronicPayment":-5.0})"},
+        // Unsigned fields send -1 as its unsigned equivalent.
+        {Package(R"( AgentType="-1"><CorrectionData Type="-1" Description="d" Date="" Number=""/>)",
+                 ""),
+         "Parameters",
+         R"({"CashierName":"К","PaymentType":0,"CorrectionData":{"Type":4294967295,)"
+         R"("Description":"d"},"TaxVariant":0,"AgentSign":-1})"},
+        {Package(">", R"(<FiscalString Name="A" VATRate="20" Department="-1")"
+                      R"( PaymentMethod="-1" CalculationSubject="-1" CalculationAgent="-1")"
+                      R"( MeasureOfQuantity="-1" DiscountAmount="-5"/>)"),
+         "FiscalString",
+         R"([{"Name":"A","Quantity":0.0,"PriceWithDiscount":0.0,"SumWithDiscount":0.0,)"
+         R"("DiscountSum":-5.0,"Department":4294967295,"Tax":"20","VATAmount":0.0,)"
+         R"("SignMethodCalculation":4294967295,"SignCalculationObject":4294967295,)"
+         R"("SignSubjectCalculationAgent":4294967295,"MeasurementUnit":-1}])"},
+        // A part element needs an attribute and keeps its always-sent members.
+        {Package(
+             R"(><AgentData><X A="1"/></AgentData><VendorData Other="1"/>)"
+             R"(<OperationalAttribute DateTime="t"/><UserAttribute Name=""/>)"
+             R"(<CorrectionData/><CorrectionData Type="2" Description="x" Date="y" Number="z"/>)",
+             ""),
+         "Parameters",
+         R"({"CashierName":"К","PaymentType":0,"TaxVariant":0,"PurveyorData":{},)"
+         R"("UserAttribute":{},"OperationalAttribute":{"DateTime":"t","OperationID":0}})"},
+        {Package(R"(><CorrectionData Type="1" Description="" Date="" Number=""/>)", ""),
+         "Parameters",
+         R"({"CashierName":"К","PaymentType":0,"CorrectionData":{"Type":1},"TaxVariant":0})"},
+        {Package(R"(><OperationalAttribute OperationID="12abc"/>)", ""), "Parameters",
+         R"({"CashierName":"К","PaymentType":0,"TaxVariant":0,"OperationalAttribute":{"OperationID":12}})"},
+        // Three lists, each in its own order.
+        {kinds, "TextString", R"([{"Text":"a"},{"Text":""}])"},
+        {kinds, "Barcode",
+         R"([{"Barcode":"","BarcodeType":"EAN13"},{"Barcode":"QUJD","BarcodeType":""}])"},
+        // The root's name does not matter.
+        {R"(<Anything><Parameters CashierName="К"/><Positions/><Payments/></Anything>)", "",
+         R"({"Parameters":{"CashierName":"К","PaymentType":0,"TaxVariant":0},)"
+         R"("Positions":{"FiscalString":[],"TextString":[],"Barcode":[]},"Payments":{}})"},
+    };
+    for (const auto& row : rows) EXPECT_EQ(Sent(row.package, row.member), row.sent) << row.package;
+}
+
+TEST(CheckPackage, RefusalsNameWhatIsWrongAndWhere) {
+    const struct {
+        std::string package, detail;
+    } rows[] = {
+        {"", "отсутствует корневой элемент пакета чека"},
+        {"<!-- nothing -->", "отсутствует корневой элемент пакета чека"},
+        {"<C><Positions/><Payments/></C>", "отсутствует элемент Parameters"},
+        {R"(<C><Parameters CashierName="К"/><Positions/></C>)", "отсутствует элемент Payments"},
+        // A wrongly cased name is a missing one.
+        {R"(<C><parameters CashierName="К"/><Positions/><Payments/></C>)",
+         "отсутствует элемент Parameters"},
+        {"<C><Parameters/><Positions/><Payments/></C>",
+         "отсутствует атрибут CashierName у элемента Parameters"},
+        {Package(">", R"(<TextString Text="x"/><FiscalString VATRate="0"/>)"),
+         "отсутствует атрибут Name у позиции 1"},
+        {Package(R"(><CorrectionData Type="0" Description="d" Number="1"/>)", ""),
+         "отсутствует атрибут Date у элемента CorrectionData"},
+        // A number without a JSON form would cut the request short.
+        {Package(">", R"(<FiscalString Name="A" VATRate="20" Quantity="nan"/>)"),
+         "недопустимое числовое значение атрибута Quantity у позиции 1: nan"},
+        {Package(">", R"(<FiscalString Name="A" VATRate="20" ExciseAmount="-inf"/>)"),
+         "недопустимое числовое значение атрибута ExciseAmount у позиции 1: -inf"},
+        {Package(">", "", R"(<Payments Cash="1e999"/>)"),
+         "недопустимое числовое значение атрибута Cash у элемента Payments: 1e999"},
+    };
+    for (const auto& row : rows) {
+        try {
+            ParseCheckPackage(row.package);
+            ADD_FAILURE() << "accepted: " << row.package;
+        } catch (const ZarvikKassaErrorException& error) {
+            EXPECT_EQ(error.code, DriverErrorCode::InputDataError);
+            EXPECT_EQ(error.message, "Некорректные входные данные: " + row.detail);
+        }
     }
-    return "accepted";
 }
-
-TEST(CheckPackageReading, BrokenOrRootlessTextIsRefused) {
-    EXPECT_EQ(Refusal("<CheckPackage><Parameters></CheckPackage>"),
-              "пакет чека не является корректным XML (строка 1)");
-    EXPECT_EQ(Refusal(""), "отсутствует корневой элемент пакета чека");
-    EXPECT_EQ(Refusal("<!-- nothing -->"), "отсутствует корневой элемент пакета чека");
-}
-
-TEST(CheckPackageReading, MissingRequiredElementsAreNamed) {
-    EXPECT_EQ(Refusal("<C><Positions/><Payments/></C>"), "отсутствует элемент Parameters");
-    EXPECT_EQ(Refusal(R"(<C><Parameters CashierName="К"/><Payments/></C>)"),
-              "отсутствует элемент Positions");
-    EXPECT_EQ(Refusal(R"(<C><Parameters CashierName="К"/><Positions/></C>)"),
-              "отсутствует элемент Payments");
-    // A wrongly cased name is a missing one.
-    EXPECT_EQ(Refusal(R"(<C><parameters CashierName="К"/><Positions/><Payments/></C>)"),
-              "отсутствует элемент Parameters");
-}
-
-TEST(CheckPackageReading, MissingRequiredAttributesAreNamedWithTheirPlace) {
-    EXPECT_EQ(Refusal("<C><Parameters/><Positions/><Payments/></C>"),
-              "отсутствует атрибут CashierName у элемента Parameters");
-    const std::string position = R"(<FiscalString Name="A" VATRate="20"/>)";
-    EXPECT_EQ(Refusal(Package(">", position + position + R"(<FiscalString Name="C"/>)")),
-              "отсутствует атрибут VATRate у позиции 3");
-    EXPECT_EQ(Refusal(Package(">", R"(<TextString Text="x"/><FiscalString VATRate="0"/>)")),
-              "отсутствует атрибут Name у позиции 1");
-    EXPECT_EQ(Refusal(Package(R"(><CorrectionData Type="0" Description="d" Number="1"/>)", "")),
-              "отсутствует атрибут Date у элемента CorrectionData");
-}
-
-TEST(CheckPackageReading, NonFiniteNumbersAreRefused) {
-    EXPECT_EQ(Refusal(Package(">", R"(<FiscalString Name="A" VATRate="20" Quantity="nan"/>)")),
-              "недопустимое числовое значение атрибута Quantity у позиции 1: nan");
-    EXPECT_EQ(Refusal(Package(">", R"(<FiscalString Name="A" VATRate="20" ExciseAmount="-inf"/>)")),
-              "недопустимое числовое значение атрибута ExciseAmount у позиции 1: -inf");
-    EXPECT_EQ(Refusal(Package(">", "", R"(<Payments Cash="1e999"/>)")),
-              "недопустимое числовое значение атрибута Cash у элемента Payments: 1e999");
-}
-
-}  // namespace
-}  // namespace zarvik
-
-namespace zarvik {
-namespace {
-
-using namespace check_test;
 
 // The record is kept from one receipt to the next: nothing of an earlier
 // receipt may show in a later one, even after a refused package.
-TEST(CheckPackageReading, AReusedRecordCarriesNothingOver) {
+TEST(CheckPackage, AReusedRecordCarriesNothingOver) {
     CheckPackage check;
     const std::string full = DataFile("check_full_ffd12.xml");
     const std::string minimal = DataFile("check_minimal.xml");
@@ -78,7 +144,7 @@ TEST(CheckPackageReading, AReusedRecordCarriesNothingOver) {
     EXPECT_EQ(CheckDocumentText(check), CheckDocumentText(ParseCheckPackage(full)));
     EXPECT_THROW(read("<CheckPackage><Parameters/>"), ZarvikKassaErrorException);
     // Refused halfway through the positions, after the first was read.
-    EXPECT_THROW(read(Package(">", std::string(kPosition) + "<FiscalString Name=\"B\"/>")),
+    EXPECT_THROW(read(Package(">", kPosition + "<FiscalString Name=\"B\"/>")),
                  ZarvikKassaErrorException);
     read(minimal);
     EXPECT_EQ(CheckDocumentText(check), CheckDocumentText(ParseCheckPackage(minimal)));

@@ -5,32 +5,19 @@
 namespace zarvik {
 namespace {
 
-std::string DocumentJson(const std::string& xml) {
-    return TextDocumentToJson(ReadTextDocument(xml));
-}
-
-TEST(TextDocument, EmptyPositionsGiveAnEmptyArray) {
-    EXPECT_EQ(DocumentJson("<Document><Positions/></Document>"), "[]");
-    EXPECT_EQ(DocumentJson("<Document><Positions> <!-- none --> text </Positions></Document>"),
-              "[]");
-}
-
-TEST(TextDocument, ChildrenOfOtherNamesAreSkipped) {
-    EXPECT_EQ(DocumentJson("<D><Positions><Picture Data=\"x\"/><textstring Text=\"a\"/>"
-                           "<TextString Text=\"b\"/></Positions></D>"),
-              "[{\"LineType\":\"TextString\",\"Text\":\"b\"}]");
-}
-
-TEST(TextDocument, OnlyTheFirstPositionsIsRead) {
-    EXPECT_EQ(DocumentJson("<D><Positions><TextString Text=\"1\"/></Positions>"
-                           "<Positions><TextString Text=\"2\"/></Positions></D>"),
-              "[{\"LineType\":\"TextString\",\"Text\":\"1\"}]");
-}
-
-TEST(TextDocument, ControlCharactersAndQuotesAreEscaped) {
-    EXPECT_EQ(DocumentJson("<D><Positions><TextString Text=\"a&#9;&quot;b&quot;\\&#29;\"/>"
-                           "</Positions></D>"),
-              "[{\"LineType\":\"TextString\",\"Text\":\"a\\t\\\"b\\\"\\\\\\u001D\"}]");
+TEST(TextDocument, LinesAsSent) {
+    const std::pair<const char*, const char*> rows[] = {
+        {"<Document><Positions> <!-- none --> text </Positions></Document>", "[]"},
+        // Names are matched exactly; only the first Positions counts.
+        {"<D><Positions><Picture Data=\"x\"/><textstring Text=\"a\"/><TextString Text=\"b\"/>"
+         "</Positions><Positions><TextString Text=\"2\"/></Positions></D>",
+         "[{\"LineType\":\"TextString\",\"Text\":\"b\"}]"},
+        {"<D><Positions><TextString Text=\"a&#9;&quot;b&quot;\\&#29;\"/></Positions></D>",
+         "[{\"LineType\":\"TextString\",\"Text\":\"a\\t\\\"b\\\"\\\\\\u001D\"}]"},
+    };
+    for (const auto& [xml, sent] : rows) {
+        EXPECT_EQ(TextDocumentToJson(ReadTextDocument(xml)), sent) << xml;
+    }
 }
 
 }  // namespace
