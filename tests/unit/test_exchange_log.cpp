@@ -16,84 +16,18 @@
 #include <windows.h>
 #endif
 
-#if !defined(_WIN32)
-#include <unistd.h>
-
-namespace zarvik {
-namespace {
-
-std::string Slurp(const std::string& path) {
-    std::ifstream file(path, std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
-}
-
-class ExchangeLogTest : public ::testing::Test {
-  protected:
-    void SetUp() override {
-        base = "/tmp/zarvik-log-" + std::to_string(getpid()) + "-" +
-               ::testing::UnitTest::GetInstance()->current_test_info()->name();
-        std::filesystem::remove_all(base);
-        setenv("XDG_DATA_HOME", (base + "/data").c_str(), 1);
-    }
-    void TearDown() override { std::filesystem::remove_all(base); }
-    std::string base;
-};
-
-TEST_F(ExchangeLogTest, PathIsInTheUserDataFolderWhichIsMadeWhenMissing) {
-    const std::string path = ComputeLogPath(kLogFolderName, kLogFileName);
-    EXPECT_EQ(path, base + "/data/VarEzu/1C_exchange_data.log");
-    EXPECT_EQ(ComputeLogPath(kLogFolderName, kLogFileName), path) << "an existing folder is fine";
-}
-
-// Time, level and the message unchanged, at the flush, in order, whatever their size.
-TEST_F(ExchangeLogTest, LinesReachTheFileAtFlushInOrderWhateverTheirSize) {
-    const std::string path = ComputeLogPath(kLogFolderName, kLogFileName);
-    const std::string receipt(300 * 1024, 'r');  // past what is gathered in memory
-    {
-        ExchangeLog log(path);
-        log.Info("Start");
-        EXPECT_EQ(Slurp(path), "") << "held until the flush";
-        log.Flush();
-        log.Info("{\"a\":1}\r\n");
-        log.Warn("Empty response");
-        log.Info("");
-        log.Info("Кассир: Иванова");
-        log.Info(receipt);
-    }
-    std::string text = Slurp(path);
-    const size_t at = text.find(receipt + "\n");
-    ASSERT_NE(at, std::string::npos);
-    text.replace(at, receipt.size(), "R");
-    const std::regex lines(
-        "\\[\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\] INFO: Start\n"
-        "\\[[-0-9: ]{19}\\] INFO: \\{\"a\":1\\}\r\n\n"
-        "\\[[-0-9: ]{19}\\] WARN: Empty response\n"
-        "\\[[-0-9: ]{19}\\] INFO: \n"
-        "\\[[-0-9: ]{19}\\] INFO: Кассир: Иванова\n"
-        "\\[[-0-9: ]{19}\\] INFO: R\n");
-    EXPECT_TRUE(std::regex_match(text, lines)) << text;
-}
-
-}  // namespace
-}  // namespace zarvik
-#endif
-
-// Rotation, on Linux and Windows alike.
-
 namespace zarvik {
 namespace {
 
 namespace fs = std::filesystem;
 
-class LogRotation : public ::testing::Test {
+class LogFiles : public ::testing::Test {
   protected:
     static constexpr int64_t kLimit = 8 * 1024;
 
     void SetUp() override {
         folder = fs::temp_directory_path() /
-                 ("zarvik-rotation-" +
+                 ("zarvik-log-" +
                   std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
         fs::remove_all(folder);
         fs::create_directories(folder);
@@ -139,6 +73,54 @@ class LogRotation : public ::testing::Test {
     fs::path folder;
     std::string path;
 };
+using LogRotation = LogFiles;
+using ExchangeLogTest = LogFiles;
+
+// Where the log goes and the line format, on Linux (Windows: its own tests).
+#if !defined(_WIN32)
+std::string Slurp(const std::string& path) {
+    std::ifstream file(path, std::ios::binary);
+    std::ostringstream content;
+    content << file.rdbuf();
+    return content.str();
+}
+
+TEST_F(ExchangeLogTest, PathIsInTheUserDataFolderWhichIsMadeWhenMissing) {
+    setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
+    const std::string made = ComputeLogPath(kLogFolderName, kLogFileName);
+    EXPECT_EQ(made, (folder / "data/VarEzu/1C_exchange_data.log").string());
+    EXPECT_EQ(ComputeLogPath(kLogFolderName, kLogFileName), made) << "an existing folder is fine";
+}
+
+// Time, level and the message unchanged, at the flush, in order, whatever their size.
+TEST_F(ExchangeLogTest, LinesReachTheFileAtFlushInOrderWhateverTheirSize) {
+    const std::string receipt(300 * 1024, 'r');  // past what is gathered in memory
+    {
+        ExchangeLog log(path);
+        log.Info("Start");
+        EXPECT_EQ(Slurp(path), "") << "held until the flush";
+        log.Flush();
+        log.Info("{\"a\":1}\r\n");
+        log.Warn("Empty response");
+        log.Info("");
+        log.Info("Кассир: Иванова");
+        log.Info(receipt);
+    }
+    std::string text = Slurp(path);
+    const size_t at = text.find(receipt + "\n");
+    ASSERT_NE(at, std::string::npos);
+    text.replace(at, receipt.size(), "R");
+    const std::regex lines(
+        "\\[\\d{4}-\\d\\d-\\d\\d \\d\\d:\\d\\d:\\d\\d\\] INFO: Start\n"
+        "\\[[-0-9: ]{19}\\] INFO: \\{\"a\":1\\}\r\n\n"
+        "\\[[-0-9: ]{19}\\] WARN: Empty response\n"
+        "\\[[-0-9: ]{19}\\] INFO: \n"
+        "\\[[-0-9: ]{19}\\] INFO: Кассир: Иванова\n"
+        "\\[[-0-9: ]{19}\\] INFO: R\n");
+    EXPECT_TRUE(std::regex_match(text, lines)) << text;
+}
+
+#endif
 
 TEST_F(LogRotation, PassingTheLimitKeepsFiveOlderFilesAndDropsTheOldest) {
     ExchangeLog log(path, kLimit);

@@ -96,16 +96,9 @@ TEST(Text, BrokenInputBecomesReplacementCharactersNotATruncation) {
 // or across a block's edge must come out as one unit at a time would give it.
 TEST(Text, EveryMixOfWidthsAndEveryPlaceOfASurrogateConvertsAlike) {
     const std::pair<std::u16string, std::string> pieces[] = {
-        {u"a", "a"},
-        {u"Ж", "Ж"},
-        {u"€", "€"},
-        {u"😀", "😀"},
-        {std::u16string(1, char16_t(0xD83D)), "\xEF\xBF\xBD"},
-        {std::u16string(1, char16_t(0xDE00)), "\xEF\xBF\xBD"},
-        {std::u16string(1, char16_t(0x7F)), "\x7F"},
-        {std::u16string(1, char16_t(0x80)), "\xC2\x80"},
-        {std::u16string(1, char16_t(0x7FF)), "\xDF\xBF"},
-        {std::u16string(1, char16_t(0x800)), "\xE0\xA0\x80"}};
+        {u"a", "a"},           {u"Ж", "Ж"},           {u"€", "€"},       {u"😀", "😀"},
+        {u"\xD83D", "\uFFFD"}, {u"\xDE00", "\uFFFD"}, {u"\x7F", "\x7F"}, {u"\x80", "\u0080"},
+        {u"\x7FF", "\u07FF"},  {u"\x800", "\u0800"}};
     const size_t kinds = sizeof pieces / sizeof pieces[0];
     uint32_t seed = 12345;
     for (int round = 0; round < 2000; ++round) {
