@@ -4,13 +4,9 @@
 // is the one of the whole answer whenever nothing but blanks follows the
 // answer's value (bytes after it may legitimately be read or not).
 #include <fuzzer/FuzzedDataProvider.h>
-#include <rapidjson/document.h>
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
 #include <tuple>
 
 #include "applink/answer_framer.h"

@@ -7,13 +7,9 @@
 #include <fuzzer/FuzzedDataProvider.h>
 #include <unistd.h>
 
-#include <cstddef>
-#include <cstdint>
 #include <cstdlib>
 #include <cstring>
 #include <deque>
-#include <string>
-#include <vector>
 
 #include "component/component.h"
 #include "component/text.h"
@@ -208,7 +204,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 0; i < answers; ++i) {
         const std::string text = input.ConsumeRandomLengthString(1024);
         fuzz::Wire().script.push_back(
-            {input.ConsumeBool() ? R"({"jsonrpc":"2.0","id":1,"result":)" + text + "}" : text});
+            {input.ConsumeBool() ? R"({"jsonrpc":"2.0","id":1,"result":)" + text + "}" : text,
+             {},
+             false});
     }
 
     Memory memory;

@@ -1,9 +1,6 @@
 // The check package of ProcessCheck and ProcessCorrectionCheck: read it and
 // encode the request as the driver does; whatever is accepted must become a
 // request that is one well-formed JSON text carrying the check document.
-#include <cstddef>
-#include <cstdint>
-#include <string>
 
 #include "applink/json_rpc_client.h"
 #include "fuzz_support.h"

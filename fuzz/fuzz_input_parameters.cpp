@@ -1,8 +1,5 @@
 // The cashier's input-parameters document of the shift, report and cash
 // operations: read it, write the cashier as the request does, read it back.
-#include <cstddef>
-#include <cstdint>
-#include <string>
 
 #include "fuzz_support.h"
 #include "model/cashier.h"

@@ -1,7 +1,4 @@
 // The marking-code request of RequestKM: read it and write it as the request does.
-#include <cstddef>
-#include <cstdint>
-#include <string>
 
 #include "fuzz_support.h"
 #include "model/marking_request.h"

@@ -7,10 +7,6 @@
 #include <rapidjson/writer.h>
 #include <tinyxml2.h>
 
-#include <cstddef>
-#include <cstdint>
-#include <string>
-
 #include "applink/kassa_app_client.h"
 #include "driver/kkt_driver.h"
 #include "fuzz_support.h"
@@ -21,13 +17,6 @@ using namespace zarvik;
 using fuzz::Expect;
 
 namespace {
-
-const char* const kCorrection =
-    R"(<CheckPackage><Parameters CashierName="Сидоров" OperationType="1" TaxationSystem="0">)"
-    R"(<CorrectionData Type="1" Description="Выручка" Date="2026-12-05T00:00:00" Number="12"/>)"
-    R"(</Parameters><Positions><FiscalString Name="Выручка" Quantity="1" PriceWithDiscount="15400")"
-    R"( AmountWithDiscount="15400" VATRate="none" VATAmount="0"/></Positions>)"
-    R"(<Payments Cash="15400"/></CheckPackage>)";
 
 // One operation; the XML document it hands back to the platform, or None().
 using Operation = std::string (*)(KktDriver&);
@@ -50,7 +39,7 @@ const Operation kOperations[] = {
         return d.ProcessCheck(false, package);
     },
     [](KktDriver& d) {
-        std::string package = kCorrection;
+        std::string package = fuzz::kCheck;
         return d.ProcessCorrectionCheck(package);
     },
     [](KktDriver& d) { return d.OpenSessionRegistrationKM(), None(); },
@@ -85,7 +74,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 0; i < 5 && input.remaining_bytes() > 0; ++i) {
         const int kind = input.ConsumeIntegralInRange<int>(kResult, kError);
         if (i == 0) first = kind;
-        fuzz::Wire().script.push_back({Answer(kind, input.ConsumeRandomLengthString(4096))});
+        fuzz::Wire().script.push_back(
+            {Answer(kind, input.ConsumeRandomLengthString(4096)), {}, false});
     }
 
     ExchangeLog log("/dev/null");

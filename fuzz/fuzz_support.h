@@ -1,10 +1,11 @@
-// Shared by the fuzz programs: what counts as a finding, the documents the
+// The base of every fuzz program: what counts as a finding, the documents the
 // driver reads, and the scripted wire of fake_socket.cpp.
 #pragma once
 
 #include <rapidjson/document.h>
 
 #include <cstddef>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <deque>

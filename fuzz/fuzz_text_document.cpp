@@ -1,8 +1,5 @@
 // The text document of PrintTextDocument: read it, write its lines as the
 // request does, read them back in the same order.
-#include <cstddef>
-#include <cstdint>
-#include <string>
 
 #include "fuzz_support.h"
 #include "model/text_document.h"
