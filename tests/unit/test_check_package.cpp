@@ -2,6 +2,7 @@
 // document it becomes, and what is refused.
 #include <gtest/gtest.h>
 
+#include "applink/json_rpc_client.h"
 #include "check_test_support.h"
 
 namespace zarvik {
@@ -95,6 +96,22 @@ TEST(CheckPackage, WhatIsSent) {
          R"("Positions":{"FiscalString":[],"TextString":[],"Barcode":[]},"Payments":{}})"},
     };
     for (const auto& row : rows) EXPECT_EQ(Sent(row.package, row.member), row.sent) << row.package;
+}
+
+// The document travels as one JSON string: escaped twice, once in the
+// document and once in the request.
+TEST(CheckPackage, RequestCarriesTheDocumentAsOneString) {
+    const CheckPackage check = ParseCheckPackage(
+        Package(R"( CashierINN="a\b">)", R"(<FiscalString Name="&quot;Q&quot;")"
+                                         R"( VATRate="20" MarkingCode="01&#x1D;93"/>)"));
+    const std::string escaped = CheckDocumentText(check, JsonTextStream::Form::Escaped);
+    rapidjson::Document decoded;
+    decoded.Parse(escaped.c_str());
+    ASSERT_TRUE(decoded.IsString()) << escaped;
+    EXPECT_EQ(decoded.GetString(), CheckDocumentText(check));
+    EXPECT_EQ(
+        RequestLine(1, "ProcessCheck", {JsonRpcParam::String(""), JsonRpcParam::Json(escaped)}),
+        R"({"jsonrpc":"2.0","id":1,"method":"ProcessCheck","params":["",)" + escaped + "]}\r\n");
 }
 
 TEST(CheckPackage, RefusalsNameWhatIsWrongAndWhere) {
