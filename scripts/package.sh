@@ -1,6 +1,7 @@
 # The 1C package step of ./dev.sh test (sourced by it; uses its ROOT, log and
 # need_packages): the ZIP with MANIFEST.XML, the Windows DLL and the Linux
-# library, made by the driver_package target and then checked from outside.
+# library built on Debian 11, made by the driver_package target and then
+# checked from outside.
 
 PACKAGE_ZIP=$ROOT/build/linux/package/ZarvikKassaDriver.zip
 
@@ -21,10 +22,27 @@ package_and_check() {
         echo "package: build/windows/ZarvikKassaDriver.dll is missing; the Windows build makes it" >&2
         return 1
     fi
+    if [ ! -f "$ROOT/build/linux-bullseye/libZarvikKassaDriver.so" ]; then
+        echo "package: build/linux-bullseye/libZarvikKassaDriver.so is missing; the Debian 11 build makes it" >&2
+        return 1
+    fi
     smoke_windows_tools
     log "1C package"
     cmake --build --preset linux --target driver_package
     check_package "$PACKAGE_ZIP" "$ROOT/build/linux"
+    check_packaged_linux_so
+}
+
+# The library as the till gets it, out of the ZIP: no glibc newer than the
+# oldest tills have (check_linux_so, scripts/bullseye.sh).
+check_packaged_linux_so() {
+    declare -F check_linux_so >/dev/null || return 0
+    local so rc=0
+    so=$(mktemp)
+    unzip -p "$PACKAGE_ZIP" libZarvikKassaDriver.so >"$so"
+    check_linux_so "$so" || rc=$?
+    rm -f "$so"
+    return $rc
 }
 
 # The Windows builds of kassa-emulator and kassa-host, started once under
