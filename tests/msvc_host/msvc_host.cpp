@@ -42,8 +42,8 @@ void PrintInt(long value) {
     int pos = 15;
     digits[pos] = 0;
     const bool negative = value < 0;
-    unsigned long magnitude = negative ? 0ul - static_cast<unsigned long>(value)
-                                       : static_cast<unsigned long>(value);
+    unsigned long magnitude =
+        negative ? 0ul - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
     do {
         digits[--pos] = static_cast<char>('0' + magnitude % 10);
         magnitude /= 10;
