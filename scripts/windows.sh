@@ -243,6 +243,27 @@ prove_windows_dll() {
     done
 }
 
+# The x86 host must catch what would break the 32-bit client: it fails a DLL
+# whose component has plain virtual destructors (every slot shifted) and one
+# whose component code counts on a 16-byte aligned stack (a witness at every
+# function entry says so), and passes that witness's twin built as shipped.
+x86_negative_controls() {
+    local controls=$WIN_X86_BUILD/tests/controls host=$WIN_X86_BUILD/msvc_host/msvc_host.exe
+    local name out rc bad=0
+    log "negative controls of the x86 host under wine"
+    for name in plain_dtor unaligned_stack aligned_stack; do
+        rc=0
+        out=$(run_under_wine "$host" "$(winepath_of "$controls/control_$name.dll")" 2>&1) || rc=$?
+        printf '  control_%s.dll: exit %s, %s\n' "$name" "$rc" "$(grep -E 'MISMATCH|stack_witness|passed' <<<"$out" | tail -1)"
+        case $name in
+            aligned_stack) [ "$rc" -eq 0 ] || bad=1 ;;
+            unaligned_stack) [ "$rc" -ne 0 ] && grep -q stack_witness <<<"$out" || bad=1 ;;
+            *) [ "$rc" -ne 0 ] || bad=1 ;;
+        esac
+    done
+    [ $bad -eq 0 ] || { echo "FAIL: the x86 host's negative controls did not come out as expected" >&2; return 1; }
+}
+
 test_windows() {
     build_windows
     build_windows_x86
@@ -252,6 +273,7 @@ test_windows() {
     ensure_wine_prefix
     prove_windows_dll "$WIN_BUILD" x64 unit_tests integration_tests
     prove_windows_dll "$WIN_X86_BUILD" x86 unit_tests integration_tests
+    x86_negative_controls
 }
 
 # Wine maps the Unix root to drive Z:.
