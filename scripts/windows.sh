@@ -126,8 +126,8 @@ build_windows() {
     check_dll_tables "$WIN_BUILD/ZarvikKassaDriver.dll" "$MINGW"
 }
 
-# The x86 preset builds only what the proof needs: the DLL, the two suites
-# and the two tools.
+# The x86 preset builds only what the proof needs: the DLL, the two suites,
+# the two tools and the host's negative controls.
 build_windows_x86() {
     need_packages "${WINDOWS_X86_PACKAGES[@]}"
     build_mingw_deps "$MINGW_X86_PREFIX" mingw-w64-i686.cmake mingw-x86
