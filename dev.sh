@@ -62,6 +62,12 @@ if [ -f scripts/reliability.sh ]; then
     source scripts/reliability.sh
 fi
 
+# The Linux library the package ships: built and tested in a Debian 11 root.
+if [ -f scripts/bullseye.sh ]; then
+    # shellcheck source=scripts/bullseye.sh
+    source scripts/bullseye.sh
+fi
+
 # shellcheck source=scripts/package.sh
 source scripts/package.sh
 
@@ -73,6 +79,7 @@ demo() {
 run_tests() {
     build_linux
     test_linux
+    if declare -F test_bullseye >/dev/null; then test_bullseye; fi
     if declare -F test_reliability >/dev/null; then test_reliability; fi
     if declare -F test_windows >/dev/null; then test_windows; fi
     package_and_check

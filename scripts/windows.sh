@@ -1,18 +1,23 @@
-# Windows x64 steps of ./dev.sh (sourced by it; uses its ROOT, JOBS, log and
-# need_packages). The DLL is cross-built with mingw-w64 and proven under wine64:
-# proof 1 is a host built with the MSVC C++ ABI that drives the DLL through
-# its vtables, proof 2 the cross-compiled test suites.
+# Windows steps of ./dev.sh (sourced by it; uses its ROOT, JOBS, log and
+# need_packages). The x64 DLL and the x86 one (for 32-bit clients) are
+# cross-built with mingw-w64 and proven under wine, in one prefix for both
+# widths: proof 1 is a host built with the MSVC C++ ABI that drives the DLL
+# through its vtables, proof 2 the cross-compiled test suites.
 # Every step skips what is already there, so re-runs cost only the tests.
 
 WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix binutils-mingw-w64-x86-64 mingw-w64-x86-64-dev
     wine64 clang lld dpkg-dev rapidjson-dev libgtest-dev)
+WINDOWS_X86_PACKAGES=(g++-mingw-w64-i686-posix binutils-mingw-w64-i686 mingw-w64-i686-dev)
 MINGW=x86_64-w64-mingw32
+MINGW_X86=i686-w64-mingw32
 DEPS_DIR=$ROOT/build/deps
 MINGW_PREFIX=$DEPS_DIR/mingw-prefix
+MINGW_X86_PREFIX=$DEPS_DIR/mingw-x86-prefix
 WIN_BUILD=$ROOT/build/windows
+WIN_X86_BUILD=$ROOT/build/windows-x86
 WINE64=/usr/lib/wine/wine64
 WINE_TIMEOUT=${WINE_TIMEOUT:-600}
-# DLLs every Windows x64 system has; anything else in the import table means
+# DLLs every Windows system has; anything else in the import table means
 # a runtime that the till does not have.
 WINDOWS_SYSTEM_DLLS="KERNEL32.dll msvcrt.dll WS2_32.dll SHELL32.dll ole32.dll ADVAPI32.dll USER32.dll"
 
@@ -96,42 +101,55 @@ build_linux_deps() {
     done
 }
 
+# build_mingw_deps PREFIX TOOLCHAIN NAME: tinyxml2, pugixml and GoogleTest for one
+# width, built with its toolchain (so with its flags, on x86 the stack
+# assumption and the 64-bit time_t).
 build_mingw_deps() {
-    local toolchain=$ROOT/cmake/mingw-w64-x86_64.cmake
-    local package
+    local prefix=$1 toolchain=$ROOT/cmake/$2 name=$3 package
     for package in tinyxml2 pugixml; do
-        build_static_from_debian "$package" "$MINGW_PREFIX" "$DEPS_DIR/build/$package-mingw" \
+        build_static_from_debian "$package" "$prefix" "$DEPS_DIR/build/$package-$name" \
             -DCMAKE_TOOLCHAIN_FILE="$toolchain"
     done
     # RapidJSON is headers only: the same ones as on Linux, seen through the
     # prefix so that the cross build never searches /usr/include.
-    mkdir -p "$MINGW_PREFIX/include"
-    [ -e "$MINGW_PREFIX/include/rapidjson" ] || ln -s /usr/include/rapidjson "$MINGW_PREFIX/include/rapidjson"
-    if [ ! -f "$MINGW_PREFIX/.gtest-built" ]; then
-        log "building GoogleTest for mingw"
-        cmake -S /usr/src/googletest -B "$DEPS_DIR/build/gtest-mingw" -DCMAKE_BUILD_TYPE=Release \
-            -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$MINGW_PREFIX" \
+    mkdir -p "$prefix/include"
+    [ -e "$prefix/include/rapidjson" ] || ln -s /usr/include/rapidjson "$prefix/include/rapidjson"
+    if [ ! -f "$prefix/.gtest-built" ]; then
+        log "building GoogleTest for $name"
+        cmake -S /usr/src/googletest -B "$DEPS_DIR/build/gtest-$name" -DCMAKE_BUILD_TYPE=Release \
+            -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_INSTALL_PREFIX="$prefix" \
             -DBUILD_SHARED_LIBS=OFF -Dgtest_disable_pthreads=OFF >/dev/null
-        cmake --build "$DEPS_DIR/build/gtest-mingw" -j "$JOBS" >/dev/null
-        cmake --install "$DEPS_DIR/build/gtest-mingw" >/dev/null
-        touch "$MINGW_PREFIX/.gtest-built"
+        cmake --build "$DEPS_DIR/build/gtest-$name" -j "$JOBS" >/dev/null
+        cmake --install "$DEPS_DIR/build/gtest-$name" >/dev/null
+        touch "$prefix/.gtest-built"
     fi
 }
 
 build_windows() {
     need_packages "${WINDOWS_PACKAGES[@]}"
-    build_mingw_deps
+    build_mingw_deps "$MINGW_PREFIX" mingw-w64-x86_64.cmake mingw
     log "building for Windows x64"
     cmake --preset windows-mingw >/dev/null
     cmake --build --preset windows-mingw -j "$JOBS"
-    check_dll_tables "$WIN_BUILD/ZarvikKassaDriver.dll"
+    check_dll_tables "$WIN_BUILD/ZarvikKassaDriver.dll" "$MINGW"
+}
+
+# The x86 preset builds only what the proof needs: the DLL, the two suites,
+# the two tools and the host's negative controls.
+build_windows_x86() {
+    need_packages "${WINDOWS_X86_PACKAGES[@]}"
+    build_mingw_deps "$MINGW_X86_PREFIX" mingw-w64-i686.cmake mingw-x86
+    log "building for Windows x86"
+    cmake --preset windows-mingw-x86 >/dev/null
+    cmake --build --preset windows-mingw-x86 -j "$JOBS"
+    check_dll_tables "$WIN_X86_BUILD/ZarvikKassaDriver.dll" "$MINGW_X86"
 }
 
 # The till has nothing but Windows: the import table may name system DLLs only,
 # and the platform looks the four entry points up by their plain names.
 check_dll_tables() {
-    local dll=$1 dump imports exports name bad=0
-    dump=$("$MINGW-objdump" -p "$dll")
+    local dll=$1 triple=$2 dump imports exports name bad=0
+    dump=$("$triple-objdump" -p "$dll")
     imports=$(sed -n 's/^[[:space:]]*DLL Name: //p' <<<"$dump")
     for name in $imports; do
         case " ${WINDOWS_SYSTEM_DLLS,,} " in
@@ -150,7 +168,7 @@ check_dll_tables() {
         bad=1
     fi
     [ $bad -eq 0 ] || return 1
-    log "DLL imports: $(tr '\n' ' ' <<<"$imports")"
+    log "${dll#"$ROOT"/} imports: $(tr '\n' ' ' <<<"$imports")"
 }
 
 wine_env() {
@@ -159,13 +177,39 @@ wine_env() {
     export WINEDLLOVERRIDES="mscoree=;mshtml="
 }
 
+# 32-bit wine from Debian: the i386 architecture beside amd64. wine64 then
+# hands 32-bit programs to the i386 loader.
+ensure_wine32() {
+    dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "ok installed" && return 0
+    log "installing 32-bit wine (wine32:i386)"
+    dpkg --print-foreign-architectures | grep -qx i386 || as_root dpkg --add-architecture i386
+    as_root apt-get update -qq
+    APT_UPDATED=1
+    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends \
+        wine32:i386 >/dev/null
+}
+
+# The marker says the prefix was made, or remade, with 32-bit wine present.
+WINE_WOW64_MARKER=.zarvik-wow64
+
 ensure_wine_prefix() {
     wine_env
-    [ -f "$WINEPREFIX/system.reg" ] && return 0
-    log "creating the wine prefix (once)"
-    mkdir -p "$WINEPREFIX"
+    [ -f "$WINEPREFIX/$WINE_WOW64_MARKER" ] && return 0
+    if [ -f "$WINEPREFIX/system.reg" ]; then
+        # Made before 32-bit wine was installed: every x86 program fails with
+        # "could not load kernel32.dll". wineboot -u does not mend it; without
+        # its update stamp the next start rebuilds the 32-bit half.
+        log "completing the wine prefix for 32-bit programs (once)"
+        rm -f "$WINEPREFIX/.update-timestamp"
+    else
+        log "creating the wine prefix (once)"
+        mkdir -p "$WINEPREFIX"
+    fi
     timeout "$WINE_TIMEOUT" "$WINE64" wineboot --init >/dev/null 2>&1
     timeout "$WINE_TIMEOUT" /usr/lib/wine/wineserver -w || true
+    dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "ok installed" &&
+        touch "$WINEPREFIX/$WINE_WOW64_MARKER"
+    return 0
 }
 
 run_under_wine() {
@@ -174,31 +218,71 @@ run_under_wine() {
 
 # Proof 1: compiled as MSVC compiles, with no C++ runtime at all, so its
 # vtables and virtual calls are the platform's.
+#   build_msvc_host BUILD_DIR x64|x86
 build_msvc_host() {
-    local out=$WIN_BUILD/msvc_host src=$ROOT/tests/msvc_host/msvc_host.cpp
+    local out=$1/msvc_host arch=$2 src=$ROOT/tests/msvc_host/msvc_host.cpp target link
+    if [ "$arch" = x86 ]; then
+        # mingw's import libraries carry no SafeSEH table.
+        target=i686-pc-windows-msvc link=(/machine:x86 /safeseh:no "/libpath:/usr/$MINGW_X86/lib")
+    else
+        target=x86_64-pc-windows-msvc link=(/machine:x64 "/libpath:/usr/$MINGW/lib")
+    fi
     mkdir -p "$out"
     if [ "$out/msvc_host.exe" -nt "$src" ] && [ "$out/msvc_host.exe" -nt "${src%/*}/msvc_abi.h" ]; then
         return 0
     fi
-    log "building the MSVC-ABI host"
-    clang++ --target=x86_64-pc-windows-msvc -std=c++17 -O1 -Wall -Wextra -fno-exceptions -fno-rtti \
+    log "building the MSVC-ABI host ($arch)"
+    clang++ --target=$target -std=c++17 -O1 -Wall -Wextra -fno-exceptions -fno-rtti \
         -nostdlib -nostdlibinc -ffreestanding -fms-extensions -Xclang -fno-rtti-data \
         -c "$src" -o "$out/msvc_host.obj"
-    lld-link /nologo /subsystem:console /entry:HostMain /nodefaultlib /out:"$out/msvc_host.exe" \
-        "$out/msvc_host.obj" "/libpath:/usr/$MINGW/lib" libkernel32.a
+    lld-link /nologo /subsystem:console /entry:HostMain /nodefaultlib "${link[@]}" \
+        /out:"$out/msvc_host.exe" "$out/msvc_host.obj" libkernel32.a
+}
+
+#   prove_windows_dll BUILD_DIR x64|x86 SUITE...: the host, then the suites.
+prove_windows_dll() {
+    local build=$1 arch=$2 suite
+    shift 2
+    log "MSVC-ABI host ($arch) under wine"
+    run_under_wine "$build/msvc_host/msvc_host.exe" "$(winepath_of "$build/ZarvikKassaDriver.dll")"
+    for suite in "$@"; do
+        log "$suite.exe ($arch) under wine"
+        run_under_wine "$build/tests/$suite.exe" --gtest_brief=1
+    done
+}
+
+# The x86 host must catch what would break the 32-bit client: it fails a DLL
+# whose component has plain virtual destructors (every slot shifted) and one
+# whose component code counts on a 16-byte aligned stack (a witness at every
+# function entry says so), and passes that witness's twin built as shipped.
+x86_negative_controls() {
+    local controls=$WIN_X86_BUILD/tests/controls host=$WIN_X86_BUILD/msvc_host/msvc_host.exe
+    local name out rc bad=0
+    wine_env
+    log "negative controls of the x86 host under wine"
+    for name in plain_dtor unaligned_stack aligned_stack; do
+        rc=0
+        out=$(run_under_wine "$host" "$(winepath_of "$controls/control_$name.dll")" 2>&1) || rc=$?
+        printf '  control_%s.dll: exit %s, %s\n' "$name" "$rc" "$(grep -m1 -E 'MISMATCH|stack_witness|passed|^wine: Unhandled' <<<"$out")"
+        case $name in
+            aligned_stack) [ "$rc" -eq 0 ] || bad=1 ;;
+            unaligned_stack) [ "$rc" -ne 0 ] && grep -q stack_witness <<<"$out" || bad=1 ;;
+            *) [ "$rc" -ne 0 ] || bad=1 ;;
+        esac
+    done
+    [ $bad -eq 0 ] || { echo "FAIL: the x86 host's negative controls did not come out as expected" >&2; return 1; }
 }
 
 test_windows() {
     build_windows
-    build_msvc_host
+    build_windows_x86
+    build_msvc_host "$WIN_BUILD" x64
+    build_msvc_host "$WIN_X86_BUILD" x86
+    ensure_wine32
     ensure_wine_prefix
-    log "MSVC-ABI host under wine64"
-    run_under_wine "$WIN_BUILD/msvc_host/msvc_host.exe" "$(winepath_of "$WIN_BUILD/ZarvikKassaDriver.dll")"
-    local suite
-    for suite in unit_tests integration_tests; do
-        log "$suite.exe under wine64"
-        run_under_wine "$WIN_BUILD/tests/$suite.exe" --gtest_brief=1
-    done
+    prove_windows_dll "$WIN_BUILD" x64 unit_tests integration_tests
+    prove_windows_dll "$WIN_X86_BUILD" x86 unit_tests integration_tests
+    x86_negative_controls
 }
 
 # Wine maps the Unix root to drive Z:.

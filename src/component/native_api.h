@@ -20,8 +20,15 @@ using WCHAR_T = uint16_t;  // wchar_t is 32-bit here; the platform's text is UTF
 // and the MSVC platform would call Init into a destructor. So under mingw each
 // interface reserves the single MSVC slot with a placeholder, and the real
 // destructor is declared once, in IComponentBase, after the last slot.
+// Defined to 0 from outside only by the negative control of the MSVC-ABI host.
+#if !defined(ZARVIK_MSVC_SLOT_EMULATION)
 #if defined(_WIN32) && defined(__GNUC__) && !defined(_MSC_VER)
 #define ZARVIK_MSVC_SLOT_EMULATION 1
+#else
+#define ZARVIK_MSVC_SLOT_EMULATION 0
+#endif
+#endif
+#if ZARVIK_MSVC_SLOT_EMULATION
 #define ZARVIK_INTERFACE_HEAD(Name)                                \
   public:                                                          \
     virtual void* msvc_deleting_dtor_slot(unsigned int flags) = 0; \
@@ -31,7 +38,6 @@ using WCHAR_T = uint16_t;  // wchar_t is 32-bit here; the platform's text is UTF
                                                                    \
   public:
 #else
-#define ZARVIK_MSVC_SLOT_EMULATION 0
 #define ZARVIK_INTERFACE_HEAD(Name) \
   public:                           \
     virtual ~Name() = default;
@@ -199,14 +205,17 @@ static_assert(sizeof(LocaleBase) == sizeof(void*), "an interface is one table po
 static_assert(sizeof(IAddInDefBase) == sizeof(void*), "an interface is one table pointer");
 static_assert(sizeof(IMemoryManager) == sizeof(void*), "an interface is one table pointer");
 static_assert(offsetof(tVariant, pwstrVal) == 0, "string pointer opens the union");
-static_assert(offsetof(tVariant, wstrLen) == 8, "string length follows the pointer");
+static_assert(offsetof(tVariant, wstrLen) == sizeof(void*), "string length follows the pointer");
 static_assert(offsetof(tVariant, pstrVal) == 0, "string pointer opens the union");
-static_assert(offsetof(tVariant, strLen) == 8, "string length follows the pointer");
+static_assert(offsetof(tVariant, strLen) == sizeof(void*), "string length follows the pointer");
 #if defined(_WIN32)
-static_assert(sizeof(long) == 4, "LLP64");
-static_assert(sizeof(tVariant) == 48, "tVariant on Windows x64");
-static_assert(offsetof(tVariant, cbElements) == 40, "tVariant on Windows x64");
-static_assert(offsetof(tVariant, vt) == 44, "tVariant on Windows x64");
+// x64 and x86 alike: the 36-byte struct tm padded to the 8 of int64 and double.
+static_assert(sizeof(long) == 4, "long is 32-bit on Windows");
+static_assert(sizeof(tVariant) == 48, "tVariant on Windows");
+static_assert(offsetof(tVariant, cbElements) == 40, "tVariant on Windows");
+static_assert(offsetof(tVariant, vt) == 44, "tVariant on Windows");
+// msvcrt's time_t on x86 is 32-bit unless the toolchain asks for the 64-bit one.
+static_assert(sizeof(std::time_t) == 8, "dates past 2038 in the log and the request counter");
 #else
 static_assert(sizeof(long) == 8, "LP64");
 static_assert(sizeof(tVariant) == 64, "tVariant on Linux x86_64");

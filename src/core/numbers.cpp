@@ -3,6 +3,13 @@
 #include <charconv>
 #include <limits>
 
+#ifndef _WIN32
+#include <locale.h>
+#include <stdlib.h>
+
+#include <cstdio>
+#endif
+
 namespace zarvik {
 
 namespace {
@@ -19,18 +26,40 @@ std::string ToChars(T value) {
     return std::string(buffer, end);
 }
 
+#ifndef _WIN32
+// The "C" locale as an object of its own: the conversions use it for this
+// thread only, whatever setlocale says for the process. glibc hands out its
+// built-in object for "C", so this cannot fail.
+locale_t CLocale() {
+    static const locale_t c = newlocale(LC_ALL_MASK, "C", locale_t{});
+    return c;
+}
+#endif
+
 }  // namespace
 
 std::string FormatInt(int32_t value) { return ToChars(value); }
 
 std::string FormatUnsigned(uint32_t value) { return ToChars(value); }
 
+// On Windows the compilers (mingw-w64 GCC 12, MSVC) have the floating-point
+// to_chars and from_chars, while msvcrt's own printf writes three exponent
+// digits and its strtod knows no hexadecimal, "inf" or "nan". Debian 11's
+// GCC 10 lacks them; glibc's conversions give the same texts.
 std::string FormatDouble(double value) {
+#ifdef _WIN32
     char buffer[64];
     auto [end, ec] =
         std::to_chars(buffer, buffer + sizeof buffer, value, std::chars_format::general, 17);
     (void)ec;
     return std::string(buffer, end);
+#else
+    char buffer[64];
+    const locale_t previous = uselocale(CLocale());
+    const int length = std::snprintf(buffer, sizeof buffer, "%.17g", value);
+    uselocale(previous);
+    return std::string(buffer, length > 0 ? static_cast<size_t>(length) : 0);
+#endif
 }
 
 int32_t ScanInt(const char* text) {
@@ -60,6 +89,7 @@ int32_t ScanInt(const char* text) {
 
 double ScanDouble(const char* text) {
     if (text == nullptr) return 0.0;
+#ifdef _WIN32
     while (IsBlank(*text)) ++text;
     bool negative = false;
     if (*text == '+' || *text == '-') negative = *text++ == '-';
@@ -87,6 +117,10 @@ double ScanDouble(const char* text) {
         return 0.0;
     }
     return negative ? -value : value;
+#else
+    // HUGE_VAL on overflow and zero on underflow, as sscanf gives.
+    return strtod_l(text, nullptr, CLocale());
+#endif
 }
 
 }  // namespace zarvik

@@ -40,8 +40,11 @@ struct tVariant {
     unsigned int cbElements;
     unsigned short vt;
 };
-static_assert(sizeof(tVariant) == 48, "tVariant on Windows x64");
-static_assert(sizeof(long) == 4, "LLP64");
+// The same on x64 and x86; only the length's offset follows the pointer size.
+static_assert(sizeof(tVariant) == 48, "tVariant on Windows");
+static_assert(__builtin_offsetof(tVariant, wstrLen) == sizeof(void*), "length after the pointer");
+static_assert(__builtin_offsetof(tVariant, vt) == 44, "type tag at the end");
+static_assert(sizeof(long) == 4, "long is 32-bit on Windows");
 
 class IMemoryManager {
   public:

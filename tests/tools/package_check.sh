@@ -1,8 +1,9 @@
 #!/usr/bin/env bash
 # package-check refuses the packages the platform could not load: a manifest
 # in the wrong namespace, a library in a folder, a stored entry, a system
-# missing, a library that does not load; and those the equipment library
-# could not install: INFO.XML missing or naming another object or version.
+# missing, a library that does not load, a DLL of the other width (once the
+# Windows builds are there); and those the equipment library could not
+# install: INFO.XML missing or naming another object or version.
 #   tests/tools/package_check.sh BUILD_DIR
 set -uo pipefail
 BUILD=$1
@@ -44,7 +45,7 @@ LINUX='<component os="Linux" path="libZarvikKassaDriver.so" type="native" arch="
 
 manifest linux-only "$NS" "$LINUX"
 cp "$SO" "$WORK/linux-only/"
-verdict linux-only "FAIL one component for Windows and one for Linux" \
+verdict linux-only "FAIL one component each for Windows x86_64, Windows i386, Linux x86_64" \
     "ok   libZarvikKassaDriver.so exports GetClassObject" "FAIL INFO.XML is in the archive"
 
 manifest namespace "http://v8.1c.ru/8.2/addin" "$LINUX"
@@ -61,7 +62,7 @@ ZIP_FLAGS=-0 verdict stored "FAIL libZarvikKassaDriver.so is deflated"
 
 manifest i386 "$NS" '<component os="Linux" path="libZarvikKassaDriver.so" type="native" arch="i386"/>'
 cp "$SO" "$WORK/i386/"
-verdict i386 "FAIL component libZarvikKassaDriver.so (Linux) is for x86_64"
+verdict i386 "FAIL component libZarvikKassaDriver.so (Linux i386) names a system we ship"
 
 manifest info "$NS" "$LINUX"
 cp "$SO" "$WORK/info/"
@@ -77,5 +78,20 @@ printf 'not a library' >"$WORK/broken/libZarvikKassaDriver.so"
 printf 'MZ but no more' >"$WORK/broken/ZarvikKassaDriver.dll"
 verdict broken "FAIL libZarvikKassaDriver.so loads with dlopen" \
     "FAIL ZarvikKassaDriver.dll is a PE image with an export table"
+
+DLL64=$BUILD/../windows/ZarvikKassaDriver.dll DLL32=$BUILD/../windows-x86/ZarvikKassaDriver.dll
+if [ -f "$DLL64" ] && [ -f "$DLL32" ]; then
+    manifest swapped "$NS" "$LINUX
+<component os=\"Windows\" path=\"ZarvikKassaDriver.dll\" type=\"native\" arch=\"x86_64\"/>
+<component os=\"Windows\" path=\"ZarvikKassaDriver_x86.dll\" type=\"native\" arch=\"i386\"/>"
+    cp "$SO" "$WORK/swapped/"
+    cp "$DLL32" "$WORK/swapped/ZarvikKassaDriver.dll"
+    cp "$DLL64" "$WORK/swapped/ZarvikKassaDriver_x86.dll"
+    verdict swapped "FAIL ZarvikKassaDriver.dll is an x64 image" \
+        "FAIL ZarvikKassaDriver_x86.dll is an x86 image" \
+        "ok   ZarvikKassaDriver_x86.dll exports exactly the four entry points"
+else
+    echo "skip swapped: the Windows builds are not there yet"
+fi
 
 exit $FAILED

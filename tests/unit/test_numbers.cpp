@@ -54,6 +54,7 @@ TEST(Numbers, IgnoreACommaDecimalLocale) {
     }
     EXPECT_EQ(FormatDouble(1234.5), "1234.5");
     EXPECT_EQ(ScanDouble("1234.5"), 1234.5);
+    EXPECT_STREQ(std::localeconv()->decimal_point, ",") << "the caller's locale is left as it was";
     std::setlocale(LC_ALL, saved.c_str());
 }
 

@@ -1,7 +1,8 @@
 // package-check: proves a 1C package sound before it ships. Reads the ZIP's
 // directory, parses MANIFEST.XML, and checks that every library it names is
 // in the archive and exports the four entry points: the Linux library by
-// loading it, the Windows DLL by reading its export table. INFO.XML is
+// loading it, each Windows DLL by reading its export table and its machine
+// type, which must be the width its manifest entry claims. INFO.XML is
 // checked against what the Linux library says of itself.
 //   package-check PACKAGE.zip EXTRACTED_FOLDER
 #include <dlfcn.h>
@@ -58,14 +59,21 @@ void CheckLinuxLibrary(const std::string& path, const std::string& name) {
     dlclose(handle);
 }
 
-void CheckWindowsLibrary(const std::string& path, const std::string& name) {
+void CheckWindowsLibrary(const std::string& path, const std::string& name,
+                         const std::string& arch) {
     std::string bytes, error;
     package::PeExports exports;
     if (!ReadBytes(path, bytes) || !package::ReadPeExports(bytes, exports, error)) {
         Check(false, name + " is a PE image with an export table");
         return;
     }
-    Check(exports.x64, name + " is an x64 image");
+    if (arch == "i386") {
+        Check(exports.machine == package::kMachineI386 && !exports.pe32Plus,
+              name + " is an x86 image");
+    } else {
+        Check(exports.machine == package::kMachineAmd64 && exports.pe32Plus,
+              name + " is an x64 image");
+    }
     std::vector<std::string> names = exports.names;
     std::sort(names.begin(), names.end());
     std::string listed;
@@ -113,31 +121,32 @@ int main(int argc, char** argv) {
     if (bundle == nullptr) return 1;
     Check(Attribute(*bundle, "xmlns") == kNamespace, std::string("its namespace is ") + kNamespace);
 
+    // A 32-bit client loads the Windows i386 entry, a 64-bit one the x86_64.
+    const std::multiset<std::string> kShipped = {"Linux x86_64", "Windows i386", "Windows x86_64"};
     std::multiset<std::string> systems;
     std::string linuxLibrary;
     for (const tinyxml2::XMLElement* component = bundle->FirstChildElement(); component != nullptr;
          component = component->NextSiblingElement()) {
         const std::string os = Attribute(*component, "os");
+        const std::string arch = Attribute(*component, "arch");
         const std::string path = Attribute(*component, "path");
-        const std::string label = "component " + path + " (" + os + ")";
+        const std::string label = "component " + path + " (" + os + " " + arch + ")";
         Check(std::string(component->Name()) == "component", label + " is a component element");
         Check(Attribute(*component, "type") == "native", label + " is of type native");
-        Check(Attribute(*component, "arch") == "x86_64", label + " is for x86_64");
         Check(!path.empty() && names.count(path) == 1, label + " is in the archive");
-        systems.insert(os);
-        if (os == "Linux") {
+        systems.insert(os + " " + arch);
+        if (kShipped.count(os + " " + arch) == 0) {
+            Check(false, label + " names a system we ship");
+        } else if (os == "Linux") {
             CheckLinuxLibrary(folder + path, path);
             linuxLibrary = folder + path;
-        } else if (os == "Windows") {
-            CheckWindowsLibrary(folder + path, path);
         } else {
-            Check(false, label + " names a system we ship");
+            CheckWindowsLibrary(folder + path, path, arch);
         }
     }
     Check(names.erase("INFO.XML") == 1, "INFO.XML is in the archive");
     package::CheckInfoXml(folder + "INFO.XML", linuxLibrary, Check);
-    Check(systems.count("Windows") == 1 && systems.count("Linux") == 1,
-          "one component for Windows and one for Linux");
+    Check(systems == kShipped, "one component each for Windows x86_64, Windows i386, Linux x86_64");
     Check(names.size() == systems.size() + 1,
           "nothing in the archive but the manifest and the "
           "libraries it names");

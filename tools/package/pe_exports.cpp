@@ -31,7 +31,7 @@ bool FileOffset(const std::vector<Section>& sections, uint32_t rva, size_t& offs
     return false;
 }
 
-constexpr uint32_t kMachineAmd64 = 0x8664;
+constexpr uint32_t kPe32 = 0x10B;
 constexpr uint32_t kPe32Plus = 0x20B;
 
 }  // namespace
@@ -46,10 +46,13 @@ bool ReadPeExports(const std::string& bytes, PeExports& out, std::string& error)
     }
     const size_t optional = pe + 24;
     if (!Le(bytes, optional, 2, magic)) return false;
-    out.x64 = machine == kMachineAmd64 && magic == kPe32Plus;
-    // The export table is data directory 0, after the 112 bytes of PE32+ fields.
+    out.machine = machine;
+    out.pe32Plus = magic == kPe32Plus;
+    // The export table is data directory 0, after the 96 bytes of PE32 fields
+    // or the 112 of PE32+.
     uint32_t exportRva = 0;
-    if (magic != kPe32Plus || !Le(bytes, optional + 112, 4, exportRva) || exportRva == 0) {
+    if ((magic != kPe32 && magic != kPe32Plus) ||
+        !Le(bytes, optional + (out.pe32Plus ? 112 : 96), 4, exportRva) || exportRva == 0) {
         return false;
     }
     std::vector<Section> sections;

@@ -2,13 +2,18 @@
 // the package can be checked on Linux without loading the DLL.
 #pragma once
 
+#include <cstdint>
 #include <string>
 #include <vector>
 
 namespace package {
 
+constexpr uint32_t kMachineI386 = 0x14C;
+constexpr uint32_t kMachineAmd64 = 0x8664;
+
 struct PeExports {
-    bool x64 = false;  // machine AMD64 and a PE32+ optional header
+    uint32_t machine = 0;   // the COFF header's machine type
+    bool pe32Plus = false;  // the 64-bit optional header
     std::vector<std::string> names;
 };
 
