@@ -8,6 +8,7 @@
 #include <regex>
 #include <sstream>
 #include <thread>
+#include <tuple>
 #include <vector>
 
 #include "log/exchange_log.h"
@@ -85,11 +86,33 @@ std::string Slurp(const std::string& path) {
     return content.str();
 }
 
-TEST_F(ExchangeLogTest, PathIsInTheUserDataFolderWhichIsMadeWhenMissing) {
-    setenv("XDG_DATA_HOME", (folder / "data").c_str(), 1);
-    const std::string made = ComputeLogPath(kLogFolderName, kLogFileName);
-    EXPECT_EQ(made, (folder / "data/VarEzu/1C_exchange_data.log").string());
-    EXPECT_EQ(ComputeLogPath(kLogFolderName, kLogFileName), made) << "an existing folder is fine";
+TEST_F(ExchangeLogTest, PathIsInTheUserDataFolderWhichIsMadeWhenMissingOrRefused) {
+    const char* const home = std::getenv("HOME");
+    const std::string root = folder.string(), kept = home != nullptr ? home : "";
+    std::ofstream(folder / "file") << "x";
+    fs::create_directories(folder / "taken");
+    std::ofstream(folder / "taken/VarEzu") << "x";
+    const auto at = [&](const char* p) { return p[0] == '/' ? root + p : std::string(p); };
+    // XDG_DATA_HOME (nullptr: unset), HOME, where the log goes ("": refused).
+    const std::tuple<const char*, const char*, const char*> rows[] = {
+        {"/data", "/no", "/data/VarEzu/1C_exchange_data.log"},
+        {"/data", "/no", "/data/VarEzu/1C_exchange_data.log"},  // an existing folder is fine
+        {"relative", "/home", "/home/.local/share/VarEzu/1C_exchange_data.log"},
+        {nullptr, "", ""},
+        {"/file/data", "/no", ""},
+        {"/taken", "/no", ""},
+    };
+    for (const auto& [xdg, user, log] : rows) {
+        xdg != nullptr ? setenv("XDG_DATA_HOME", at(xdg).c_str(), 1) : unsetenv("XDG_DATA_HOME");
+        setenv("HOME", at(user).c_str(), 1);
+        std::string made;
+        try {
+            made = ComputeLogPath(kLogFolderName, kLogFileName);
+        } catch (const std::runtime_error&) {
+        }
+        EXPECT_EQ(made, log[0] != '\0' ? at(log) : "") << (xdg ? xdg : "unset") << " " << user;
+    }
+    home != nullptr ? setenv("HOME", kept.c_str(), 1) : unsetenv("HOME");
 }
 
 // Time, level and the message unchanged, at the flush, in order, whatever their size.
