@@ -8,7 +8,6 @@
 #include <regex>
 #include <sstream>
 #include <thread>
-#include <tuple>
 #include <vector>
 
 #include "log/exchange_log.h"
@@ -87,32 +86,31 @@ std::string Slurp(const std::string& path) {
 }
 
 TEST_F(ExchangeLogTest, PathIsInTheUserDataFolderWhichIsMadeWhenMissingOrRefused) {
-    const char* const home = std::getenv("HOME");
-    const std::string root = folder.string(), kept = home != nullptr ? home : "";
+    const std::string root = folder.string(), home = std::getenv("HOME"),
+                      log = "/VarEzu/1C_exchange_data.log";
     std::ofstream(folder / "file") << "x";
     fs::create_directories(folder / "taken");
     std::ofstream(folder / "taken/VarEzu") << "x";
-    const auto at = [&](const char* p) { return p[0] == '/' ? root + p : std::string(p); };
-    // XDG_DATA_HOME (nullptr: unset), HOME, where the log goes ("": refused).
-    const std::tuple<const char*, const char*, const char*> rows[] = {
-        {"/data", "/no", "/data/VarEzu/1C_exchange_data.log"},
-        {"/data", "/no", "/data/VarEzu/1C_exchange_data.log"},  // an existing folder is fine
-        {"relative", "/home", "/home/.local/share/VarEzu/1C_exchange_data.log"},
-        {nullptr, "", ""},
-        {"/file/data", "/no", ""},
-        {"/taken", "/no", ""},
+    // XDG_DATA_HOME ("": unset), HOME, where the log goes ("": refused).
+    const std::string rows[][3] = {
+        {root + "/data", "", root + "/data" + log},
+        {root + "/data", "", root + "/data" + log},  // an existing folder is fine
+        {"relative", root, root + "/.local/share" + log},
+        {"", "", ""},
+        {root + "/file/data", root, ""},
+        {root + "/taken", root, ""},
     };
-    for (const auto& [xdg, user, log] : rows) {
-        xdg != nullptr ? setenv("XDG_DATA_HOME", at(xdg).c_str(), 1) : unsetenv("XDG_DATA_HOME");
-        setenv("HOME", at(user).c_str(), 1);
-        std::string made;
+    for (const auto& [xdg, user, made] : rows) {
+        xdg.empty() ? unsetenv("XDG_DATA_HOME") : setenv("XDG_DATA_HOME", xdg.c_str(), 1);
+        setenv("HOME", user.c_str(), 1);
+        std::string path;
         try {
-            made = ComputeLogPath(kLogFolderName, kLogFileName);
+            path = ComputeLogPath(kLogFolderName, kLogFileName);
         } catch (const std::runtime_error&) {
         }
-        EXPECT_EQ(made, log[0] != '\0' ? at(log) : "") << (xdg ? xdg : "unset") << " " << user;
+        EXPECT_EQ(path, made) << xdg << " " << user;
     }
-    home != nullptr ? setenv("HOME", kept.c_str(), 1) : unsetenv("HOME");
+    setenv("HOME", home.c_str(), 1);
 }
 
 // Time, level and the message unchanged, at the flush, in order, whatever their size.
