@@ -4,28 +4,10 @@
 #include <cstring>
 
 #include "component/text.h"
+#include "platform_host.h"
 
 namespace zarvik {
 namespace {
-
-class FakeMemory : public IMemoryManager {
-  public:
-#if ZARVIK_MSVC_SLOT_EMULATION
-    void* msvc_deleting_dtor_slot(unsigned int) override { return this; }
-#endif
-    bool AllocMemory(void** block, unsigned long size) override {
-        if (refuse) return false;
-        *block = ::operator new(size);
-        lastSize = size;
-        return true;
-    }
-    void FreeMemory(void** block) override {
-        ::operator delete(*block);
-        *block = nullptr;
-    }
-    bool refuse = false;
-    unsigned long lastSize = 0;
-};
 
 tVariant Variant(TYPEVAR type) {
     tVariant v;
@@ -43,32 +25,35 @@ TEST(Text, RoundTripsCyrillicAndCharactersOutsideTheBasicPlaneAndEmptyOrRefusedO
     const std::string utf8 = GetInString(in);
     EXPECT_EQ(utf8, "Кассир Иванова: молоко 3,2% 🥛 №5");
 
-    FakeMemory memory;
-    tVariant out = Variant(VTYPE_EMPTY);
-    SetOutText(&memory, utf8, out);
-    ASSERT_EQ(out.vt, VTYPE_PWSTR);
-    EXPECT_EQ(out.wstrLen, original.size());
-    EXPECT_EQ(memory.lastSize, (original.size() + 1) * 2);
-    EXPECT_EQ(std::u16string(out.pwstrVal, out.pwstrVal + out.wstrLen), original);
-    EXPECT_EQ(out.pwstrVal[out.wstrLen], 0);
-    void* block = out.pwstrVal;
-    memory.FreeMemory(&block);
+    // Only a string pointer reads as text.
+    in.pwstrVal = nullptr;
+    EXPECT_EQ(GetInString(in), "");
+    in = Variant(VTYPE_I4);
+    in.lVal = 0x1234;
+    EXPECT_EQ(GetInString(in), "");
 
-    SetOutString(&memory, u"", out);
-    EXPECT_EQ(memory.lastSize, 2u);
-    ASSERT_NE(out.pwstrVal, nullptr);
-    EXPECT_EQ(out.wstrLen, 0u);
-    EXPECT_EQ(out.pwstrVal[0], 0);
-    block = out.pwstrVal;
-    memory.FreeMemory(&block);
+    host::CountingMemoryManager memory;
+    tVariant out = Variant(VTYPE_EMPTY);
+    const std::pair<std::string, std::u16string> outs[] = {{utf8, original}, {"", u""}};
+    for (const auto& [text, expected] : outs) {
+        SetOutText(&memory, text, out);
+        ASSERT_EQ(out.vt, VTYPE_PWSTR);
+        ASSERT_NE(out.pwstrVal, nullptr);
+        EXPECT_EQ(std::u16string(out.pwstrVal, out.pwstrVal + out.wstrLen), expected);
+        EXPECT_EQ(out.pwstrVal[out.wstrLen], 0);
+        void* block = out.pwstrVal;
+        memory.FreeMemory(&block);
+    }
     // Refused memory, or none at all: an empty string, never a dangling one.
     memory.refuse = true;
-    SetOutString(&memory, u"текст", out);
-    EXPECT_EQ(out.vt, VTYPE_PWSTR);
-    EXPECT_EQ(out.pwstrVal, nullptr);
-    EXPECT_EQ(out.wstrLen, 0u);
-    SetOutString(nullptr, u"текст", out);
-    EXPECT_EQ(out.pwstrVal, nullptr);
+    for (IMemoryManager* manager :
+         {static_cast<IMemoryManager*>(&memory), static_cast<IMemoryManager*>(nullptr)}) {
+        SetOutString(manager, u"текст", out);
+        EXPECT_EQ(out.vt, VTYPE_PWSTR);
+        EXPECT_EQ(out.pwstrVal, nullptr);
+        EXPECT_EQ(out.wstrLen, 0u);
+    }
+    EXPECT_EQ(memory.live, 0);
 }
 
 TEST(Text, BrokenInputBecomesReplacementCharactersNotATruncation) {
@@ -115,15 +100,6 @@ TEST(Text, EveryMixOfWidthsAndEveryPlaceOfASurrogateConvertsAlike) {
         }
         ASSERT_EQ(Utf16ToUtf8(text), expected) << "round " << round;
     }
-}
-
-TEST(Text, OnlyAStringPointerReadsAsText) {
-    tVariant v = Variant(VTYPE_I4);
-    v.lVal = 0x1234;
-    EXPECT_EQ(GetInString(v), "");
-    v = Variant(VTYPE_PWSTR);
-    v.wstrLen = 100;
-    EXPECT_EQ(GetInString(v), "");
 }
 
 }  // namespace
