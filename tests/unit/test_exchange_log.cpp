@@ -5,8 +5,8 @@
 #include <cstdlib>
 #include <filesystem>
 #include <fstream>
+#include <iterator>
 #include <regex>
-#include <sstream>
 #include <thread>
 #include <vector>
 
@@ -80,9 +80,7 @@ using ExchangeLogTest = LogFiles;
 #if !defined(_WIN32)
 std::string Slurp(const std::string& path) {
     std::ifstream file(path, std::ios::binary);
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
+    return {std::istreambuf_iterator<char>(file), {}};
 }
 
 TEST_F(ExchangeLogTest, PathIsInTheUserDataFolderWhichIsMadeWhenMissingOrRefused) {

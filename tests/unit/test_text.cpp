@@ -1,25 +1,17 @@
 // Platform text in and out: nothing a cashier types may be cut or mangled.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "component/text.h"
 #include "platform_host.h"
 
 namespace zarvik {
 namespace {
 
-tVariant Variant(TYPEVAR type) {
-    tVariant v;
-    std::memset(&v, 0, sizeof v);
-    v.vt = type;
-    return v;
-}
-
 TEST(Text, RoundTripsCyrillicAndCharactersOutsideTheBasicPlaneAndEmptyOrRefusedOutStrings) {
     const std::u16string original = u"Кассир Иванова: молоко 3,2% 🥛 №5";
     std::basic_string<WCHAR_T> storage(original.begin(), original.end());
-    tVariant in = Variant(VTYPE_PWSTR);
+    tVariant in{};
+    in.vt = VTYPE_PWSTR;
     in.pwstrVal = storage.data();
     in.wstrLen = static_cast<uint32_t>(storage.size());
     const std::string utf8 = GetInString(in);
@@ -28,12 +20,13 @@ TEST(Text, RoundTripsCyrillicAndCharactersOutsideTheBasicPlaneAndEmptyOrRefusedO
     // Only a string pointer reads as text.
     in.pwstrVal = nullptr;
     EXPECT_EQ(GetInString(in), "");
-    in = Variant(VTYPE_I4);
+    in = tVariant{};
+    in.vt = VTYPE_I4;
     in.lVal = 0x1234;
     EXPECT_EQ(GetInString(in), "");
 
     host::CountingMemoryManager memory;
-    tVariant out = Variant(VTYPE_EMPTY);
+    tVariant out{};
     const std::pair<std::string, std::u16string> outs[] = {{utf8, original}, {"", u""}};
     for (const auto& [text, expected] : outs) {
         SetOutText(&memory, text, out);
