@@ -157,6 +157,18 @@ class Operations : public ComponentWithCompanion {
 
 // ---- shift, status and reports ----------------------------------------------
 
+Row Case(const std::string& method, std::vector<Param> args, std::vector<Answer> answers,
+         std::vector<std::string> sent, std::string written = "", std::string report = "",
+         std::vector<std::string> log = {}) {
+    return {method,          std::move(args),    std::move(answers),
+            std::move(sent), std::move(written), std::move(report),
+            std::move(log)};
+}
+// Refused before anything is sent.
+Row Refused(const std::string& method, std::vector<Param> args, const std::string& detail) {
+    return {method, std::move(args), {}, {}, "", Bad(detail)};
+}
+
 const char* const kStateInfo = R"({"ShiftState":2,"DateTimeFiscal":"2026-12-06T09:00:00"})";
 const char* const kCounters =
     R"({"CountersOperationType1":{"CheckCount":3,"TotalChecksAmount":1500.5,)"
@@ -183,157 +195,110 @@ const char* const kOpenedXml =
     "[2] <outputParameters>\n    <Parameters ShiftState=\"2\" ShiftNumber=\"5\" "
     "DateTime=\"2026-12-06T09:00:00\" FNError=\"false\" FNOverflow=\"false\" FNFail=\"true\"/>\n"
     "</outputParameters>\n";
+const std::string kStateInfoCall = "GetOutputParametersAdditionalsStateInfo";
+const std::string kCountersCall = "GetOutputParametersAdditionalsOperationCounters";
+const std::string kBalanceCall = "GetOutputParametersAdditionalsCashBalance";
 
 TEST_F(Operations, ShiftStatusAndReports) {
-    const std::vector<Answer> opened = {{"OpenShift", kOpened},
-                                        {"GetOutputParametersAdditionalsStateInfo", kStateInfo}};
-    const std::string stateInfo = "GetOutputParametersAdditionalsStateInfo";
-    const std::string counters = "GetOutputParametersAdditionalsOperationCounters";
-    const std::string balance = "GetOutputParametersAdditionalsCashBalance";
+    const std::vector<Answer> opened = {{"OpenShift", kOpened}, {kStateInfoCall, kStateInfo}};
+    const auto input = [](const std::string& text) -> std::vector<Param> {
+        return {S("1"), S(text), E};
+    };
+    const std::string closeShift = "CloseShift " + kCashier;
+    const std::string settlements = "ReportCurrentStatusOfSettlements";
     Run({
-        {"OpenShift",
-         {S("1"), S(kInput), E},
-         opened,
-         {"OpenShift " + kCashier, stateInfo},
-         kOpenedXml},
-        {"OpenShift",
-         {S("1"), S(R"(<I><Parameters SaleAddress="Москва"/></I>)"), E},
-         opened,
-         {R"(OpenShift "{\"CashierName\":\"\",\"SaleAddress\":\"Москва\"}")", stateInfo},
-         kOpenedXml},
-        {"OpenShift",
-         {S("1"), S(kInput), E},
-         {{"OpenShift", R"({"SessionNumber":5})"}},
-         {"OpenShift " + kCashier},
-         "",
-         Missing("UrgentReplacementFN")},
+        Case("OpenShift", input(kInput), opened, {"OpenShift " + kCashier, kStateInfoCall},
+             kOpenedXml),
+        Case("OpenShift", input(R"(<I><Parameters SaleAddress="Москва"/></I>)"), opened,
+             {R"(OpenShift "{\"CashierName\":\"\",\"SaleAddress\":\"Москва\"}")", kStateInfoCall},
+             kOpenedXml),
+        Case("OpenShift", input(kInput), {{"OpenShift", R"({"SessionNumber":5})"}},
+             {"OpenShift " + kCashier}, "", Missing("UrgentReplacementFN")),
         // The shift is open by now, and yet the call fails: the answer is incomplete.
-        {"OpenShift",
-         {S("1"), S(kInput), E},
-         {opened[0], {stateInfo, R"({"ShiftState":2})"}},
-         {"OpenShift " + kCashier, stateInfo},
-         "",
-         Missing("DateTimeFiscal")},
-        {"CloseShift",
-         {S("1"), S(kInput), E},
-         {{"CloseShift", R"({"SessionNumber":6,"OutputParameters":{"BacklogDocumentsCounter":2,)"
-                         R"("BacklogDocumentFirstNumber":101,)"
-                         R"("BacklogDocumentFirstDateTime":"2026-12-05 & later",)"
-                         R"("MemoryOverflowFN":true,"ResourcesExhaustionFN":1}})"},
-          {stateInfo, R"({"ShiftState":1,"DateTimeFiscal":"2026-12-06T21:00:00"})"},
-          {counters, kCounters},
-          {balance, R"({"CashBalance":1500})"}},
-         {"CloseShift " + kCashier, stateInfo, counters, balance},
-         std::string("[2] <outputParameters>\n    <Parameters ShiftState=\"1\" ShiftNumber=\"6\" "
-                     "DateTime=\"2026-12-06T21:00:00\" CashBalance=\"1500\" "
-                     "BacklogDocumentsCounter=\"2\" BacklogDocumentFirstNumber=\"101\" "
-                     "BacklogDocumentFirstDateTime=\"2026-12-05 &amp; later\" FNOverflow=\"true\" "
-                     "FNFail=\"false\">\n") +
-             kCountersXml},
-        {"CloseShift",
-         {S("1"), S(kInput), E},
-         {{"CloseShift", "{}"}, {stateInfo, kStateInfo}, {counters, kCounters}, {balance, "{}"}},
-         {"CloseShift " + kCashier, stateInfo, counters, balance},
-         std::string("[2] <outputParameters>\n    <Parameters ShiftState=\"2\" ShiftNumber=\"0\" "
-                     "DateTime=\"2026-12-06T09:00:00\" CashBalance=\"0\" "
-                     "BacklogDocumentsCounter=\"0\">\n") +
-             kCountersXml},
-        {"CloseShift",
-         {S("1"), S(kInput), E},
-         {{"CloseShift", "{}"},
-          {counters, R"({"CountersOperationType1":{"CheckCount":3,"TotalChecksAmount":1,)"
-                     R"("CorrectionCheckCount":1,"TotalCorrectionChecksAmount":10}})"}},
-         {"CloseShift " + kCashier, stateInfo, counters},
-         "",
-         Missing("CheckCount")},
-        {"OpenShift",
-         {S("1"), S("<InputParameters><Parameters CashierName=\"A\">"), E},
-         {},
-         {},
-         "",
-         Bad("входные параметры не являются корректным XML")},
-        {"OpenShift",
-         {S("1"), S(""), E},
-         {},
-         {},
-         "",
-         Bad("входные параметры не являются корректным XML")},
-        {"CloseShift",
-         {S("1"), S("<I><Parameter CashierName=\"A\"/></I>"), E},
-         {},
-         {},
-         "",
-         Bad("отсутствует элемент Parameters")},
-        // The input parameters of the status are not read, nor sent.
-        {"GetCurrentStatus",
-         {S("1"), S("<ignored"), E},
-         {{"GetCurrentStatus", R"({"CheckNumber":12,"SessionNumber":4,"SessionState":2,)"
-                               R"("StatusParameters":{"BacklogDocumentCounter":0}})"},
-          {balance, R"({"CashBalance":250.5})"}},
-         {"GetCurrentStatus", balance},
-         "[2] <outputParameters>\n    <Parameters ShiftState=\"2\" ShiftNumber=\"4\" "
-         "CheckNumber=\"12\" CashBalance=\"250.5\" BacklogDocumentsCounter=\"0\"/>\n"
-         "</outputParameters>\n"},
+        Case("OpenShift", input(kInput), {opened[0], {kStateInfoCall, R"({"ShiftState":2})"}},
+             {"OpenShift " + kCashier, kStateInfoCall}, "", Missing("DateTimeFiscal")),
+        Case(
+            "CloseShift", input(kInput),
+            {{"CloseShift",
+              R"({"SessionNumber":6,"OutputParameters":{"BacklogDocumentsCounter":2,)"
+              R"("BacklogDocumentFirstNumber":101,"BacklogDocumentFirstDateTime":"2026-12-05 & later",)"
+              R"("MemoryOverflowFN":true,"ResourcesExhaustionFN":1}})"},
+             {kStateInfoCall, R"({"ShiftState":1,"DateTimeFiscal":"2026-12-06T21:00:00"})"},
+             {kCountersCall, kCounters},
+             {kBalanceCall, R"({"CashBalance":1500})"}},
+            {closeShift, kStateInfoCall, kCountersCall, kBalanceCall},
+            std::string(
+                "[2] <outputParameters>\n    <Parameters ShiftState=\"1\" ShiftNumber=\"6\" "
+                "DateTime=\"2026-12-06T21:00:00\" CashBalance=\"1500\" "
+                "BacklogDocumentsCounter=\"2\" BacklogDocumentFirstNumber=\"101\" "
+                "BacklogDocumentFirstDateTime=\"2026-12-05 &amp; later\" "
+                "FNOverflow=\"true\" FNFail=\"false\">\n") +
+                kCountersXml),
+        Case("CloseShift", input(kInput),
+             {{"CloseShift", "{}"},
+              {kStateInfoCall, kStateInfo},
+              {kCountersCall, kCounters},
+              {kBalanceCall, "{}"}},
+             {closeShift, kStateInfoCall, kCountersCall, kBalanceCall},
+             std::string(
+                 "[2] <outputParameters>\n    <Parameters ShiftState=\"2\" ShiftNumber=\"0\" "
+                 "DateTime=\"2026-12-06T09:00:00\" CashBalance=\"0\" "
+                 "BacklogDocumentsCounter=\"0\">\n") +
+                 kCountersXml),
+        Case("CloseShift", input(kInput),
+             {{"CloseShift", "{}"},
+              {kCountersCall, R"({"CountersOperationType1":{"CheckCount":3,"TotalChecksAmount":1,)"
+                              R"("CorrectionCheckCount":1,"TotalCorrectionChecksAmount":10}})"}},
+             {closeShift, kStateInfoCall, kCountersCall}, "", Missing("CheckCount")),
+        Refused("OpenShift", input("<I><Parameters CashierName=\"A\">"),
+                "входные параметры не являются корректным XML"),
+        Refused("OpenShift", input(""), "входные параметры не являются корректным XML"),
+        Refused("CloseShift", input("<I><Parameter CashierName=\"A\"/></I>"),
+                "отсутствует элемент Parameters"),
+        // The input parameters of the status are neither read nor sent.
+        Case("GetCurrentStatus", input("<ignored"),
+             {{"GetCurrentStatus", R"({"CheckNumber":12,"SessionNumber":4,"SessionState":2,)"
+                                   R"("StatusParameters":{"BacklogDocumentCounter":0}})"},
+              {kBalanceCall, R"({"CashBalance":250.5})"}},
+             {"GetCurrentStatus", kBalanceCall},
+             "[2] <outputParameters>\n    <Parameters ShiftState=\"2\" ShiftNumber=\"4\" "
+             "CheckNumber=\"12\" CashBalance=\"250.5\" BacklogDocumentsCounter=\"0\"/>\n"
+             "</outputParameters>\n"),
         // Only the singular counter key is read there.
-        {"GetCurrentStatus",
-         {S("1"), S(""), E},
-         {{"GetCurrentStatus", R"({"CheckNumber":-1,"SessionNumber":4,)"
-                               R"("StatusParameters":{"BacklogDocumentsCounter":9,)"
-                               R"("BacklogDocumentFirstNumber":33,)"
-                               R"("BacklogDocumentFirstDateTime":"01.12.2026 10:00"}})"},
-          {balance, R"({"CashBalance":0})"}},
-         {"GetCurrentStatus", balance},
-         "[2] <outputParameters>\n    <Parameters ShiftState=\"0\" ShiftNumber=\"4\" "
-         "CheckNumber=\"4294967295\" CashBalance=\"0\" BacklogDocumentsCounter=\"0\" "
-         "BacklogDocumentFirstNumber=\"33\" BacklogDocumentFirstDateTime=\"01.12.2026 10:00\"/>\n"
-         "</outputParameters>\n"},
-        {"GetCurrentStatus",
-         {S("1"), S(""), E},
-         {{"GetCurrentStatus", "!ФН не найден"}},
-         {"GetCurrentStatus"},
-         "",
-         "5 ФН не найден"},
-        {"ReportCurrentStatusOfSettlements",
-         {S("1"), S(kInput), E},
-         {{"ReportCurrentStatusOfSettlements",
-           R"({"OutputParameters":{"BacklogDocumentsCounter":3,)"
-           R"("BacklogDocumentFirstNumber":"not a number"}})"},
-          {stateInfo, R"({"ShiftState":2,"DateTimeFiscal":"2026-12-06T12:00:00"})"},
-          {balance, R"({"CashBalance":-12.25})"}},
-         {"ReportCurrentStatusOfSettlements " + kCashier, stateInfo, balance},
-         "[2] <outputParameters>\n    <Parameters ShiftState=\"2\" "
-         "DateTime=\"2026-12-06T12:00:00\" CashBalance=\"-12.25\" "
-         "BacklogDocumentsCounter=\"3\"/>\n</outputParameters>\n"},
-        {"ReportCurrentStatusOfSettlements",
-         {S("1"), S(kInput), E},
-         {{"ReportCurrentStatusOfSettlements", "{}"}, {stateInfo, R"({"DateTimeFiscal":""})"}},
-         {"ReportCurrentStatusOfSettlements " + kCashier, stateInfo},
-         "",
-         Missing("ShiftState")},
-        {"ReportCurrentStatusOfSettlements",
-         {S("1"), S("not xml"), E},
-         {},
-         {},
-         "",
-         Bad("входные параметры не являются корректным XML")},
-        {"PrintXReport",
-         {S("1"), S(kInput)},
-         {{"PrintXReport", "null"}},
-         {"PrintXReport " + kCashier}},
-        {"PrintXReport",
-         {S("1"), S(kInput)},
-         {{"PrintXReport", R"({"anything":[1,2]})"}},
-         {"PrintXReport " + kCashier}},
-        {"PrintXReport",
-         {S("1"), S(kInput)},
-         {{"PrintXReport", R"("done")"}},
-         {"PrintXReport " + kCashier}},
-        {"PrintXReport",
-         {S("1"), S("<InputParameters/>")},
-         {},
-         {},
-         "",
-         Bad("отсутствует элемент Parameters")},
+        Case("GetCurrentStatus", input(""),
+             {{"GetCurrentStatus", R"({"CheckNumber":-1,"SessionNumber":4,)"
+                                   R"("StatusParameters":{"BacklogDocumentsCounter":9,)"
+                                   R"("BacklogDocumentFirstNumber":33,)"
+                                   R"("BacklogDocumentFirstDateTime":"01.12.2026 10:00"}})"},
+              {kBalanceCall, R"({"CashBalance":0})"}},
+             {"GetCurrentStatus", kBalanceCall},
+             "[2] <outputParameters>\n    <Parameters ShiftState=\"0\" ShiftNumber=\"4\" "
+             "CheckNumber=\"4294967295\" CashBalance=\"0\" BacklogDocumentsCounter=\"0\" "
+             "BacklogDocumentFirstNumber=\"33\" BacklogDocumentFirstDateTime=\"01.12.2026 "
+             "10:00\"/>\n"
+             "</outputParameters>\n"),
+        Case("GetCurrentStatus", input(""), {{"GetCurrentStatus", "!ФН не найден"}},
+             {"GetCurrentStatus"}, "", "5 ФН не найден"),
+        Case(settlements, input(kInput),
+             {{settlements, R"({"OutputParameters":{"BacklogDocumentsCounter":3,)"
+                            R"("BacklogDocumentFirstNumber":"not a number"}})"},
+              {kStateInfoCall, R"({"ShiftState":2,"DateTimeFiscal":"2026-12-06T12:00:00"})"},
+              {kBalanceCall, R"({"CashBalance":-12.25})"}},
+             {settlements + " " + kCashier, kStateInfoCall, kBalanceCall},
+             "[2] <outputParameters>\n    <Parameters ShiftState=\"2\" "
+             "DateTime=\"2026-12-06T12:00:00\" CashBalance=\"-12.25\" "
+             "BacklogDocumentsCounter=\"3\"/>\n</outputParameters>\n"),
+        Case(settlements, input(kInput),
+             {{settlements, "{}"}, {kStateInfoCall, R"({"DateTimeFiscal":""})"}},
+             {settlements + " " + kCashier, kStateInfoCall}, "", Missing("ShiftState")),
+        Refused(settlements, input("not xml"), "входные параметры не являются корректным XML"),
+        // Any result of the X report will do.
+        Case("PrintXReport", {S("1"), S(kInput)}, {{"PrintXReport", "null"}},
+             {"PrintXReport " + kCashier}),
+        Case("PrintXReport", {S("1"), S(kInput)}, {{"PrintXReport", R"({"any":[1,2]})"}},
+             {"PrintXReport " + kCashier}),
+        Refused("PrintXReport", {S("1"), S("<InputParameters/>")},
+                "отсутствует элемент Parameters"),
     });
 }
 
@@ -343,47 +308,27 @@ TEST_F(Operations, CashAndService) {
     const std::vector<Answer> none = {{"CashInOutcome", "null"}};
     std::vector<Row> rows = {
         // The amount goes before the cashier and keeps its sign.
-        {"CashInOutcome",
-         {S("1"), S(kInput), Param::I4(100)},
-         none,
-         {"CashInOutcome 100.0," + kCashier}},
-        {"CashInOutcome",
-         {S("1"), S(kInput), Param::R8(-250.75)},
-         none,
-         {"CashInOutcome -250.75," + kCashier}},
-        {"CashInOutcome",
-         {S("1"), S("<InputParameters/>"), Param::R8(10)},
-         {},
-         {},
-         "",
-         Bad("отсутствует элемент Parameters")},
-        {"GetLineLength",
-         {S("1"), E},
-         {{"GetLineLength", R"({"LineLength":48})"}},
-         {"GetLineLength"},
-         "[1] i4 48"},
-        {"GetLineLength", {S("1"), E}, {{"GetLineLength", "{}"}}, {"GetLineLength"}, "[1] i4 0"},
-        {"GetLineLength",
-         {S("1"), Param::I4(77)},
-         {{"GetLineLength", "!Принтер недоступен"}},
-         {"GetLineLength"},
-         "",
-         "5 Принтер недоступен"},
-        {"PrintCheckCopy",
-         {S("1"), S("15")},
-         {{"PrintCheckCopy", "true"}},
-         {R"(PrintCheckCopy "15")"}},
-        {"OpenCashDrawer", {S("1")}, {{"OpenCashDrawer", "null"}}, {"OpenCashDrawer"}},
+        Case("CashInOutcome", {S("1"), S(kInput), Param::I4(100)}, none,
+             {"CashInOutcome 100.0," + kCashier}),
+        Case("CashInOutcome", {S("1"), S(kInput), Param::R8(-250.75)}, none,
+             {"CashInOutcome -250.75," + kCashier}),
+        Refused("CashInOutcome", {S("1"), S("<InputParameters/>"), Param::R8(10)},
+                "отсутствует элемент Parameters"),
+        Case("GetLineLength", {S("1"), E}, {{"GetLineLength", R"({"LineLength":48})"}},
+             {"GetLineLength"}, "[1] i4 48"),
+        Case("GetLineLength", {S("1"), E}, {{"GetLineLength", "{}"}}, {"GetLineLength"},
+             "[1] i4 0"),
+        Case("GetLineLength", {S("1"), Param::I4(77)}, {{"GetLineLength", "!Принтер недоступен"}},
+             {"GetLineLength"}, "", "5 Принтер недоступен"),
+        Case("PrintCheckCopy", {S("1"), S("15")}, {{"PrintCheckCopy", "true"}},
+             {R"(PrintCheckCopy "15")"}),
+        Case("OpenCashDrawer", {S("1")}, {{"OpenCashDrawer", "null"}}, {"OpenCashDrawer"}),
     };
     for (const Param& amount :
          {S("100"), E, Param::Bool(true), Param::R8(std::numeric_limits<double>::infinity()),
           Param::R8(std::nan(""))}) {
-        rows.push_back({"CashInOutcome",
-                        {S("1"), S(kInput), amount},
-                        {},
-                        {},
-                        "",
-                        Bad("сумма (третий параметр) должна быть конечным числом")});
+        rows.push_back(Refused("CashInOutcome", {S("1"), S(kInput), amount},
+                               "сумма (третий параметр) должна быть конечным числом"));
     }
     Run(rows);
 }
@@ -393,22 +338,29 @@ TEST_F(Operations, CashAndService) {
 TEST_F(Operations, MarkingCodes) {
     const std::vector<Answer> checked = {
         {"RequestKM", R"({"RequestKMResult":{"Checking":true,"CheckingResult":false}})"}};
-    const std::string verdict =
-        "[2] <RequestKMResult Checking=\"true\" CheckingResult=\"false\"/>\n";
     const auto request = [&](const std::string& xml, const std::string& sent) {
-        return Row{"RequestKM", {S("1"), S(xml), E}, checked, {"RequestKM " + sent}, verdict};
+        return Case("RequestKM", {S("1"), S(xml), E}, checked, {"RequestKM " + sent},
+                    "[2] <RequestKMResult Checking=\"true\" CheckingResult=\"false\"/>\n");
     };
     const auto processing = [](const std::string& result, const std::string& written,
                                const std::string& report = "") {
-        return Row{"GetProcessingKMResult",   {S("1"), E, E}, {{"GetProcessingKMResult", result}},
-                   {"GetProcessingKMResult"}, written,        report};
+        return Case("GetProcessingKMResult", {S("1"), E, E}, {{"GetProcessingKMResult", result}},
+                    {"GetProcessingKMResult"}, written, report);
     };
-    std::vector<Row> rows = {
+    const auto refused = [](const std::string& xml, const std::string& detail) {
+        return Refused("RequestKM", {S("1"), S(xml), E}, detail);
+    };
+    const auto session = [](const std::string& method, const std::string& result,
+                            const std::string& report = "") {
+        return Case(method, {S("1")}, {{method, result}}, {method}, "", report);
+    };
+    const std::string plain = R"(<R GUID="g" MarkingCode="m"/>)";
+    Run({
         request(R"(<RequestKM GUID="g-1" MarkingCode="010460" PlannedStatus="1"/>)",
                 R"("{\"GUID\":\"g-1\",\"MarkingCode\":\"010460\",\"PlannedStatus\":1}")"),
-        request(
-            R"(<RequestKM GUID="g" MarkingCode="m" WaitForResult="false"/>)",
-            R"("{\"GUID\":\"g\",\"WaitForResult\":true,\"MarkingCode\":\"m\",\"PlannedStatus\":0}")"),
+        request(R"(<RequestKM GUID="g" MarkingCode="m" WaitForResult="false"/>)",
+                R"("{\"GUID\":\"g\",\"WaitForResult\":true,\"MarkingCode\":\"m\",)"
+                R"(\"PlannedStatus\":0}")"),
         request(R"(<RequestKM GUID="g" MarkingCode="m" Quantity="0"/>)",
                 R"("{\"GUID\":\"g\",\"MarkingCode\":\"m\",\"PlannedStatus\":0}")"),
         request(R"(<RequestKM GUID="g" MarkingCode="m" Quantity="-1.5"/>)",
@@ -425,57 +377,27 @@ TEST_F(Operations, MarkingCodes) {
                 R"(\"Quantity\":1.0,\"MeasureOfQuantity\":\"41\",)"
                 R"(\"FractionalQuantity\":{\"Numerator\":1,\"Denominator\":4}}")"),
         // Only the literal true is true.
-        {"RequestKM",
-         {S("1"), S(R"(<R GUID="g" MarkingCode="m"/>)"), E},
-         {{"RequestKM", R"({"RequestKMResult":{"Checking":1,"CheckingResult":"true"}})"}},
-         {R"(RequestKM "{\"GUID\":\"g\",\"MarkingCode\":\"m\",\"PlannedStatus\":0}")"},
-         "[2] <RequestKMResult Checking=\"false\" CheckingResult=\"false\"/>\n",
-         "",
-         {"INFO: ***** Start RequestKM commmand *****", "INFO: RequestKM param:\n\n\n[",
-          R"(INFO: <R GUID="g" MarkingCode="m"/>)", "INFO: ***** Finish RequestKM commmand *****"}},
-        {"RequestKM",
-         {S("1"), S(R"(<R GUID="g" MarkingCode="m"/>)"), E},
-         {{"RequestKM", "{}"}},
-         {"RequestKM *"},
-         "",
-         Missing("Checking")},
-        {"RequestKM",
-         {S("1"), S(R"(<R GUID="g" MarkingCode="m"/>)"), E},
-         {{"RequestKM", R"({"RequestKMResult":{"Checking":true}})"}},
-         {"RequestKM *"},
-         "",
-         Missing("CheckingResult"),
-         {"!Finish RequestKM"}},
-        {"RequestKM",
-         {S("1"), S(R"(<R GUID="g" MarkingCode="m">)"), E},
-         {},
-         {},
-         "",
-         Bad("запрос кода маркировки не является корректным XML")},
-        {"RequestKM",
-         {S("1"), S("<!-- -->"), E},
-         {},
-         {},
-         "",
-         Bad("в запросе кода маркировки отсутствует корневой элемент")},
-        {"RequestKM",
-         {S("1"), S(R"(<R MarkingCode="m"/>)"), E},
-         {},
-         {},
-         "",
-         Bad("отсутствует атрибут GUID")},
-        {"RequestKM",
-         {S("1"), S(R"(<R GUID="g"/>)"), E},
-         {},
-         {},
-         "",
-         Bad("отсутствует атрибут MarkingCode")},
+        Case("RequestKM", {S("1"), S(plain), E},
+             {{"RequestKM", R"({"RequestKMResult":{"Checking":1,"CheckingResult":"true"}})"}},
+             {R"(RequestKM "{\"GUID\":\"g\",\"MarkingCode\":\"m\",\"PlannedStatus\":0}")"},
+             "[2] <RequestKMResult Checking=\"false\" CheckingResult=\"false\"/>\n", "",
+             {"INFO: ***** Start RequestKM commmand *****", "INFO: RequestKM param:\n\n\n[",
+              "INFO: " + plain, "INFO: ***** Finish RequestKM commmand *****"}),
+        Case("RequestKM", {S("1"), S(plain), E}, {{"RequestKM", "{}"}}, {"RequestKM *"}, "",
+             Missing("Checking")),
+        Case("RequestKM", {S("1"), S(plain), E},
+             {{"RequestKM", R"({"RequestKMResult":{"Checking":true}})"}}, {"RequestKM *"}, "",
+             Missing("CheckingResult"), {"!Finish RequestKM"}),
+        refused(R"(<R GUID="g" MarkingCode="m">)",
+                "запрос кода маркировки не является корректным XML"),
+        refused("<!-- -->", "в запросе кода маркировки отсутствует корневой элемент"),
+        refused(R"(<R MarkingCode="m"/>)", "отсутствует атрибут GUID"),
+        refused(R"(<R GUID="g"/>)", "отсутствует атрибут MarkingCode"),
         // Unsigned codes arrive signed or unsigned.
-        processing(
-            R"({"RequestStatus":2,"ProcessingKMResult":{"GUID":"a1b2","Result":true,)"
-            R"("ResultCode":-1,"HandleCode":5,"StatusInfo":3}})",
-            "[1] <ProcessingKMResult GUID=\"a1b2\" Result=\"true\" ResultCode=\"4294967295\" "
-            "HandleCode=\"5\" StatusInfo=\"3\"/>\n[2] i4 2"),
+        processing(R"({"RequestStatus":2,"ProcessingKMResult":{"GUID":"a1b2","Result":true,)"
+                   R"("ResultCode":-1,"HandleCode":5,"StatusInfo":3}})",
+                   "[1] <ProcessingKMResult GUID=\"a1b2\" Result=\"true\" "
+                   "ResultCode=\"4294967295\" HandleCode=\"5\" StatusInfo=\"3\"/>\n[2] i4 2"),
         processing(R"({"ProcessingKMResult":{"Result":"true","ResultCode":0,)"
                    R"("HandleCode":4294967295,"GUID":17}})",
                    "[1] <ProcessingKMResult GUID=\"\" Result=\"false\" ResultCode=\"0\" "
@@ -485,45 +407,27 @@ TEST_F(Operations, MarkingCodes) {
                    Missing("ResultCode")),
         processing(R"({"ProcessingKMResult":{"Result":true,"ResultCode":1}})", "",
                    Missing("HandleCode")),
-        {"ConfirmKM",
-         {S("1"), S("g-1"), Param::I4(-1)},
-         {{"ConfirmKM", "null"}},
-         {R"(ConfirmKM "{\"GUID\":\"g-1\",\"ConfirmationType\":4294967295}")"}},
-        {"ConfirmKM",
-         {S("1"), S("g-2"), Param::I4(1)},
-         {{"ConfirmKM", "null"}},
-         {R"(ConfirmKM "{\"GUID\":\"g-2\",\"ConfirmationType\":1}")"}},
-        // Sessions are forwarded every time; the register keeps their state.
-        {"OpenSessionRegistrationKM",
-         {S("1")},
-         {{"OpenSessionRegistrationKM", "null"}},
-         {"OpenSessionRegistrationKM"}},
-        {"OpenSessionRegistrationKM", {S("1")}, {}, {"OpenSessionRegistrationKM"}},
-        {"CloseSessionRegistrationKM",
-         {S("1")},
-         {{"CloseSessionRegistrationKM", R"({"any":true})"}},
-         {"CloseSessionRegistrationKM"}},
-        {"CloseSessionRegistrationKM",
-         {S("1")},
-         {{"CloseSessionRegistrationKM", "!Сессия не открыта"}},
-         {"CloseSessionRegistrationKM"},
-         "",
-         "5 Сессия не открыта"},
-    };
-    Run(rows);
+        Case("ConfirmKM", {S("1"), S("g-1"), Param::I4(-1)}, {{"ConfirmKM", "null"}},
+             {R"(ConfirmKM "{\"GUID\":\"g-1\",\"ConfirmationType\":4294967295}")"}),
+        Case("ConfirmKM", {S("1"), S("g-2"), Param::I4(1)}, {{"ConfirmKM", "null"}},
+             {R"(ConfirmKM "{\"GUID\":\"g-2\",\"ConfirmationType\":1}")"}),
+        // Sessions are forwarded every time: the register keeps their state.
+        session("OpenSessionRegistrationKM", "null"),
+        session("OpenSessionRegistrationKM", "null"),
+        session("CloseSessionRegistrationKM", R"({"any":true})"),
+        session("CloseSessionRegistrationKM", "!Сессия не открыта", "5 Сессия не открыта"),
+    });
 }
 
 // ---- text documents -------------------------------------------------------------
 
 TEST_F(Operations, TextDocuments) {
     const auto print = [](const std::string& document, const std::string& sent) {
-        return Row{"PrintTextDocument",
-                   {S("1"), S(document)},
-                   {{"PrintTextDocument", "null"}},
-                   {"PrintTextDocument " + sent}};
+        return Case("PrintTextDocument", {S("1"), S(document)}, {{"PrintTextDocument", "null"}},
+                    {"PrintTextDocument " + sent});
     };
     const auto refused = [](const std::string& document, const std::string& detail) {
-        return Row{"PrintTextDocument", {S("1"), S(document)}, {}, {}, "", Bad(detail)};
+        return Refused("PrintTextDocument", {S("1"), S(document)}, detail);
     };
     Run({
         // In document order; a picture is not sent.
@@ -538,13 +442,11 @@ TEST_F(Operations, TextDocuments) {
         print("<D><Positions><Barcode Type=\"EAN13\"/><TextString/></Positions></D>",
               R"("[{\"LineType\":\"Barcode\",\"BarcodeType\":\"EAN13\",\"Barcode\":\"\"},)"
               R"({\"LineType\":\"TextString\",\"Text\":\"\"}]")"),
-        {"PrintTextDocument",
-         {S("1"),
-          S("<D><Positions><Barcode Type=\"Unknown\" ValueBase64=\"AA==\"/></Positions></D>")},
-         {{"PrintTextDocument", "!Неизвестный тип штрихкода"}},
-         {"PrintTextDocument *"},
-         "",
-         "5 Неизвестный тип штрихкода"},
+        Case(
+            "PrintTextDocument",
+            {S("1"), S("<D><Positions><Barcode Type=\"X\" ValueBase64=\"AA==\"/></Positions></D>")},
+            {{"PrintTextDocument", "!Неизвестный тип штрихкода"}}, {"PrintTextDocument *"}, "",
+            "5 Неизвестный тип штрихкода"),
         refused("<Document><Positions></Document>",
                 "текстовый документ не является корректным XML"),
         refused("", "текстовый документ не является корректным XML"),
@@ -589,19 +491,16 @@ Row Receipt(const std::string& package, bool correction, std::vector<Answer> ans
     std::vector<Param> args = {S("1"), Param::Bool(false), S(package), E};
     if (correction) args.erase(args.begin() + 1);
     if (!written.empty()) written = "[" + std::to_string(args.size() - 1) + "] " + written;
-    return {correction ? "ProcessCorrectionCheck" : "ProcessCheck",
-            args,
-            answers,
-            sent,
-            written,
-            report,
-            log};
+    return Case(correction ? "ProcessCorrectionCheck" : "ProcessCheck", args, answers, sent,
+                written, report, log);
 }
 
+const std::vector<Answer> kRegisteredAnswers = {
+    {"ProcessCheck", kRegistered},
+    {kAdditionals, R"({"ShiftClosingCheckNumber":4,"DateTimeFiscal":"2026-12-06T21:05:00"})"}};
+
 TEST_F(Operations, Receipts) {
-    const std::vector<Answer> registered = {
-        {"ProcessCheck", kRegistered},
-        {kAdditionals, R"({"ShiftClosingCheckNumber":4,"DateTimeFiscal":"2026-12-06T21:05:00"})"}};
+    const std::vector<Answer>& registered = kRegisteredAnswers;
     const std::string correction =
         R"(<C><Parameters CashierName="К"><CorrectionData Type="0" Description="ошибка")"
         R"( Date="2026-12-05" Number="7"/></Parameters><Positions/><Payments/></C>)";
@@ -693,11 +592,8 @@ TEST_F(Operations, EveryEscapeIsTheCompactWritersOwn) {
     const std::string package =
         "<CheckPackage><Parameters CashierName=\"" + name + "\"/><Positions><FiscalString Name=\"" +
         name + "\" VATRate=\"20\"/></Positions><Payments Cash=\"1\"/></CheckPackage>";
-    Run({Receipt(package, false, {{"ProcessCheck", kRegistered}, {kAdditionals, "{}"}},
-                 {"ProcessCheck *", kAdditionals},
-                 ReceiptOutput("ShiftNumber=\"3\" CheckNumber=\"12\" ShiftClosingCheckNumber=\"0\"",
-                               "AddressSiteInspections=\"www.nalog.gov.ru\" "
-                               "FiscalSign=\"3522191049\" DateTime=\"\""))});
+    Run({Receipt(package, false, kRegisteredAnswers, {"ProcessCheck *", kAdditionals},
+                 kRegisteredXml)});
     const std::string raw = companion.requests().at(0).raw;
     EXPECT_NE(raw.find(R"(\\u001F)"), std::string::npos);
     EXPECT_NE(raw.find(R"(\\\"\\\\/)"), std::string::npos);
@@ -721,11 +617,8 @@ TEST_F(Operations, ThousandPositionsGoThroughWellUnderASecond) {
     }
     package += R"(</Positions><Payments ElectronicPayment="149850"/></CheckPackage>)";
     const auto start = std::chrono::steady_clock::now();
-    Run({Receipt(package, false, {{"ProcessCheck", kRegistered}, {kAdditionals, "{}"}},
-                 {"ProcessCheck *", kAdditionals},
-                 ReceiptOutput("ShiftNumber=\"3\" CheckNumber=\"12\" ShiftClosingCheckNumber=\"0\"",
-                               "AddressSiteInspections=\"www.nalog.gov.ru\" "
-                               "FiscalSign=\"3522191049\" DateTime=\"\""))});
+    Run({Receipt(package, false, kRegisteredAnswers, {"ProcessCheck *", kAdditionals},
+                 kRegisteredXml)});
     EXPECT_LT(std::chrono::steady_clock::now() - start, kThousandPositionsBudget);
     EXPECT_NE(companion.requests().at(0).raw.find(R"(\"Name\":\"Товар 1000\")"), std::string::npos);
 }
