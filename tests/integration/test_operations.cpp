@@ -250,8 +250,6 @@ TEST_F(Operations, ShiftStatusAndReports) {
               {kCountersCall, R"({"CountersOperationType1":{"CheckCount":3,"TotalChecksAmount":1,)"
                               R"("CorrectionCheckCount":1,"TotalCorrectionChecksAmount":10}})"}},
              {closeShift, kStateInfoCall, kCountersCall}, "", Missing("CheckCount")),
-        Refused("OpenShift", input("<I><Parameters CashierName=\"A\">"),
-                "входные параметры не являются корректным XML"),
         Refused("OpenShift", input(""), "входные параметры не являются корректным XML"),
         Refused("CloseShift", input("<I><Parameter CashierName=\"A\"/></I>"),
                 "отсутствует элемент Parameters"),
@@ -552,24 +550,14 @@ TEST_F(Operations, Receipts) {
         Receipt(kPackage, true, {{"ProcessCheck", "!Смена закрыта"}}, {"ProcessCheck *"}, "",
                 "5 Смена закрыта", {"Start ProcessCorrectionCheck", "!Error", "!Finish"}),
     };
+    // The reader's every refusal is a unit test's; here they reach the platform from both methods.
     const std::string position = R"(<FiscalString Name="A" VATRate="20"/>)";
     const std::pair<std::string, std::string> incomplete[] = {
         {"<C><Parameters", "пакет чека не является корректным XML (строка 1)"},
-        {"", "отсутствует корневой элемент пакета чека"},
-        {"<C><Positions/><Payments/></C>", "отсутствует элемент Parameters"},
         {R"(<C><Parameters CashierName="К"/><Payments/></C>)", "отсутствует элемент Positions"},
-        {R"(<C><Parameters CashierName="К"/><Positions/></C>)", "отсутствует элемент Payments"},
-        {"<C><Parameters/><Positions/><Payments/></C>",
-         "отсутствует атрибут CashierName у элемента Parameters"},
         {R"(<C><Parameters CashierName="К"/><Positions>)" + position + position +
              R"(<FiscalString Name="B"/></Positions><Payments/></C>)",
          "отсутствует атрибут VATRate у позиции 3"},
-        {R"(<C><Parameters CashierName="К"/><Positions><FiscalString VATRate="20"/>)"
-         R"(</Positions><Payments/></C>)",
-         "отсутствует атрибут Name у позиции 1"},
-        {R"(<C><Parameters CashierName="К"><CorrectionData Type="1" Date="d" Number="n"/>)"
-         R"(</Parameters><Positions/><Payments/></C>)",
-         "отсутствует атрибут Description у элемента CorrectionData"},
         {R"(<C><Parameters CashierName="К"/><Positions/><Payments Cash="nan"/></C>)",
          "недопустимое числовое значение атрибута Cash у элемента Payments: nan"},
     };
