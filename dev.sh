@@ -26,7 +26,8 @@ need_packages() {
     as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
 }
 
-LINUX_PACKAGES=(build-essential cmake libtinyxml2-dev rapidjson-dev libgtest-dev libgmock-dev zip unzip)
+LINUX_PACKAGES=(build-essential cmake libtinyxml2-dev libpugixml-dev rapidjson-dev libgtest-dev libgmock-dev
+    zip unzip)
 
 build_linux() {
     need_packages "${LINUX_PACKAGES[@]}"

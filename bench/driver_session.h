@@ -8,8 +8,8 @@
 #include <string>
 #include <vector>
 
-#include "loopback_companion.h"
 #include "platform_host.h"
+#include "test_companion.h"
 
 namespace zarvik::bench {
 
@@ -20,7 +20,7 @@ class DriverSession {
     DriverSession(const DriverSession&) = delete;
     DriverSession& operator=(const DriverSession&) = delete;
 
-    LoopbackCompanion& companion() { return companion_; }
+    test::TestCompanion& companion() { return companion_; }
     host::HostedComponent& component() { return *component_; }
     long method(const std::string& name);
 
@@ -30,7 +30,7 @@ class DriverSession {
 
   private:
     std::string folder_;
-    LoopbackCompanion companion_;
+    test::TestCompanion companion_;
     std::unique_ptr<host::Library> library_;
     std::unique_ptr<host::HostedComponent> component_;
 };

@@ -48,23 +48,27 @@ std::vector<host::Param> InAndOut(const std::string& input) {
     return {host::Param::Str("KKT-1"), host::Param::Str(input), host::Param::Empty()};
 }
 
-// Calls the operation once while the companion keeps what it receives.
+// Calls the operation once while the companion keeps what it receives; the
+// measured calls then find it keeping nothing.
 void Capture(DriverSession& session, Operation& operation,
              const std::vector<std::string>& methods) {
-    session.companion().capture(true);
+    session.companion().clear();
+    session.companion().record(true);
     const bool done = operation.call();
-    session.companion().capture(false);
+    session.companion().record(false);
     if (!done) {
         const auto& errors = session.component().connection.errors;
         throw std::runtime_error(
             "the driver's call failed before measuring: " +
             (errors.empty() ? std::string("no error reported") : errors.back().description));
     }
+    const auto received = session.companion().requests();
     for (const std::string& method : methods) {
-        operation.requests.push_back(session.companion().captured(method));
-        if (operation.requests.back().empty()) {
-            throw std::runtime_error("the driver sent no " + method);
-        }
+        const auto found = std::find_if(received.begin(), received.end(), [&](const auto& request) {
+            return request.method == method;
+        });
+        if (found == received.end()) throw std::runtime_error("the driver sent no " + method);
+        operation.requests.push_back(found->raw);
     }
 }
 

@@ -123,18 +123,19 @@ std::string RequestKMInput() {
            "Quantity=\"1\" MeasureOfQuantity=\"0\"/>\n";
 }
 
-void AnswerLikeTheCompanion(LoopbackCompanion& companion) {
-    companion.answer("ProcessCheck",
-                     R"({"CheckNumber":12,"SessionNumber":3,"FiscalSign":"3826746283",)"
-                     R"("AddressSiteInspections":"www.nalog.gov.ru"})");
-    companion.answer("GetDocumentOutputParametersAdditionals",
-                     R"({"ShiftClosingCheckNumber":4,"DateTimeFiscal":"2026-12-06T21:00:00"})");
-    companion.answer("OpenShift",
-                     R"({"SessionNumber":3,"OutputParameters":{"UrgentReplacementFN":false,)"
-                     R"("MemoryOverflowFN":false,"ResourcesExhaustionFN":false}})");
-    companion.answer("GetOutputParametersAdditionalsStateInfo",
-                     R"({"ShiftState":2,"DateTimeFiscal":"2026-12-06T21:00:00"})");
-    companion.answer("RequestKM", R"({"RequestKMResult":{"Checking":true,"CheckingResult":true}})");
+void AnswerLikeTheCompanion(test::TestCompanion& companion) {
+    companion.onResult("ProcessCheck",
+                       R"({"CheckNumber":12,"SessionNumber":3,"FiscalSign":"3826746283",)"
+                       R"("AddressSiteInspections":"www.nalog.gov.ru"})");
+    companion.onResult("GetDocumentOutputParametersAdditionals",
+                       R"({"ShiftClosingCheckNumber":4,"DateTimeFiscal":"2026-12-06T21:00:00"})");
+    companion.onResult("OpenShift",
+                       R"({"SessionNumber":3,"OutputParameters":{"UrgentReplacementFN":false,)"
+                       R"("MemoryOverflowFN":false,"ResourcesExhaustionFN":false}})");
+    companion.onResult("GetOutputParametersAdditionalsStateInfo",
+                       R"({"ShiftState":2,"DateTimeFiscal":"2026-12-06T21:00:00"})");
+    companion.onResult("RequestKM",
+                       R"({"RequestKMResult":{"Checking":true,"CheckingResult":true}})");
 }
 
 }  // namespace zarvik::bench

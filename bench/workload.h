@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "loopback_companion.h"
+#include "test_companion.h"
 
 namespace zarvik::bench {
 
@@ -16,6 +16,6 @@ std::string OpenShiftInput();
 std::string RequestKMInput();
 
 // Successful results for every method the measured operations call.
-void AnswerLikeTheCompanion(LoopbackCompanion& companion);
+void AnswerLikeTheCompanion(test::TestCompanion& companion);
 
 }  // namespace zarvik::bench

@@ -63,7 +63,7 @@ bool Socket::open() {
     return true;
 }
 
-bool Socket::connect(const Ipv4Address&, uint16_t) {
+bool Socket::connect(const Ipv4Address&, uint16_t, std::chrono::milliseconds) {
     if (TheWire().refuse) return false;
     auto& script = TheWire().script;
     Current() = fuzz::Connection();

@@ -11,7 +11,6 @@
 #include <cstdlib>
 #include <cstring>
 #include <memory>
-#include <set>
 #include <string>
 #include <vector>
 
@@ -19,54 +18,14 @@
 #include "component/text.h"
 #include "fake_wire.h"
 #include "fuzz_support.h"
+#include "platform_host.h"
 
 using namespace zarvik;
 using fuzz::Expect;
 
 namespace {
 
-class Memory : public IMemoryManager {
-  public:
-    bool AllocMemory(void** block, unsigned long size) override {
-        if (refuse) return false;
-        *block = std::malloc(size == 0 ? 1 : size);
-        blocks.insert(*block);
-        return *block != nullptr;
-    }
-    void FreeMemory(void** block) override {
-        blocks.erase(*block);
-        std::free(*block);
-        *block = nullptr;
-    }
-    ~Memory() override {
-        for (void* block : blocks) std::free(block);
-    }
-    bool refuse = false;
-    std::set<void*> blocks;
-};
-
-class Connection : public IAddInDefBase {
-  public:
-    bool AddError(unsigned short, const WCHAR_T* source, const WCHAR_T* descr, long) override {
-        // Both texts must be whole, zero-terminated strings (the companion's
-        // own message may be empty; a fixed text follows it then).
-        Expect(source != nullptr && descr != nullptr, "an error report without text");
-        FromPlatformText(descr);
-        Expect(!FromPlatformText(source).empty(), "an error report without its source");
-        ++errors;
-        return true;
-    }
-    bool Read(WCHAR_T*, tVariant*, long*, WCHAR_T**) override { return false; }
-    bool Write(WCHAR_T*, tVariant*) override { return false; }
-    bool RegisterProfileAs(WCHAR_T*) override { return false; }
-    bool SetEventBufferDepth(long) override { return false; }
-    long GetEventBufferDepth() override { return 0; }
-    bool ExternalEvent(WCHAR_T*, WCHAR_T*, WCHAR_T*) override { return false; }
-    void CleanEventBuffer() override {}
-    bool SetStatusLine(WCHAR_T*) override { return false; }
-    void ResetStatusLine() override {}
-    int errors = 0;
-};
+using Memory = host::CountingMemoryManager;
 
 // Documents the driver reads, so that the fuzzer reaches past input checks.
 const char* const kDocuments[] = {
@@ -144,13 +103,16 @@ void FillValue(FuzzedDataProvider& input, tVariant& value, Texts& texts) {
     }
 }
 
-// Everything the component handed over must be a whole string in platform memory.
-void CheckOut(const tVariant& value, const Memory& memory) {
+// Everything the component handed over must be a whole string in platform
+// memory; the platform frees it afterwards.
+void CheckOut(tVariant& value, const tVariant& before, Memory& memory) {
     if (value.vt != VTYPE_PWSTR || value.pwstrVal == nullptr) return;
-    if (memory.blocks.count(value.pwstrVal) == 0) return;  // the caller's own text
+    if (before.vt == VTYPE_PWSTR && value.pwstrVal == before.pwstrVal) return;  // the caller's own
     Expect(value.pwstrVal[value.wstrLen] == 0, "an out-string is not terminated at its length");
     Expect(FromPlatformText(value.pwstrVal).size() == value.wstrLen,
            "an out-string's length is not its text's");
+    void* block = value.pwstrVal;
+    memory.FreeMemory(&block);
 }
 
 // The lookups the platform makes before calling: names of any text, indices
@@ -173,7 +135,7 @@ void LookUp(CZarvikKassaAddInNative& component, FuzzedDataProvider& input, Memor
 }
 
 void CallOnce(CZarvikKassaAddInNative& component, FuzzedDataProvider& input, Memory& memory,
-              Connection& connection) {
+              host::RecordingConnection& connection) {
     if (input.ConsumeIntegralInRange<int>(0, 7) == 0) {
         LookUp(component, input, memory);
         return;
@@ -200,16 +162,21 @@ void CallOnce(CZarvikKassaAddInNative& component, FuzzedDataProvider& input, Mem
     for (auto& value : params) FillValue(input, value, texts);
     tVariant result;
     FillValue(input, result, texts);
+    const std::vector<tVariant> before = params;
+    const tVariant resultBefore = result;
     memory.refuse = input.ConsumeIntegralInRange<int>(0, 15) == 0;
 
-    const int errorsBefore = connection.errors;
+    const size_t errorsBefore = connection.errors.size();
     const bool returned =
         component.CallAsFunc(method, &result, nullParams ? nullptr : params.data(), count);
-    const bool reported = connection.errors > errorsBefore;
+    const bool reported = connection.errors.size() > errorsBefore;
     memory.refuse = false;
+    for (size_t i = errorsBefore; i < connection.errors.size(); ++i) {
+        Expect(!connection.errors[i].source.empty(), "an error report without its source");
+    }
 
-    CheckOut(result, memory);
-    for (const auto& value : params) CheckOut(value, memory);
+    CheckOut(result, resultBefore, memory);
+    for (size_t i = 0; i < params.size(); ++i) CheckOut(params[i], before[i], memory);
     if (method < 0 || method > 28) {
         Expect(returned, "an unknown method did not return true");
         Expect(!reported, "an unknown method reported an error");
@@ -256,7 +223,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     Memory memory;
-    Connection connection;
+    host::RecordingConnection connection;
     CZarvikKassaAddInNative component;
     component.Init(&connection);
     component.setMemManager(&memory);

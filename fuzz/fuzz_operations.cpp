@@ -17,6 +17,7 @@
 #include "fake_wire.h"
 #include "fuzz_support.h"
 #include "log/exchange_log.h"
+#include "model/scratch.h"
 
 using namespace zarvik;
 using fuzz::Expect;
@@ -58,8 +59,14 @@ const Operation kOperations[] = {
     [](KktDriver& d) { return d.OpenCashDrawer(), std::vector<std::string>{}; },
     [](KktDriver& d) { return d.GetLineLength(), std::vector<std::string>{}; },
     [](KktDriver& d) { return d.PrintCheckCopy("17"), std::vector<std::string>{}; },
-    [](KktDriver& d) { return std::vector<std::string>{d.ProcessCheck(false, kCheck)}; },
-    [](KktDriver& d) { return std::vector<std::string>{d.ProcessCorrectionCheck(kCorrection)}; },
+    [](KktDriver& d) {
+        std::string package = kCheck;
+        return std::vector<std::string>{d.ProcessCheck(false, package)};
+    },
+    [](KktDriver& d) {
+        std::string package = kCorrection;
+        return std::vector<std::string>{d.ProcessCorrectionCheck(package)};
+    },
     [](KktDriver& d) { return d.OpenSessionRegistrationKM(), std::vector<std::string>{}; },
     [](KktDriver& d) { return d.CloseSessionRegistrationKM(), std::vector<std::string>{}; },
     [](KktDriver& d) { return std::vector<std::string>{d.RequestKM(kRequestKM)}; },
@@ -108,10 +115,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     ExchangeLog log("/dev/null");
-    KassaAppClient client(log);
+    Scratch scratch;
+    KassaAppClient client(log, scratch.request);
     client.settings().ServerHost = "127.0.0.1";
     client.settings().PosId = "POS-1";
-    KktDriver driver(client, log);
+    KktDriver driver(client, log, scratch);
     if (operation == kDeviceTest) {
         // The test reports a refusal in its verdict, never as an exception.
         const DeviceTestResult test = driver.DeviceTest();

@@ -6,7 +6,6 @@
 #include <cstdint>
 #include <string>
 
-#include "applink/json_rpc_client.h"
 #include "fuzz_support.h"
 #include "model/text_document.h"
 
@@ -35,8 +34,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         fuzz::ExpectInputRefusal(error);
         return 0;
     }
-    rapidjson::Document document;
-    const std::string text = WriteCompactJson(TextDocumentToJson(lines, document.GetAllocator()));
+    const std::string text = TextDocumentToJson(lines);
     rapidjson::Document sent;
     sent.Parse(text.data(), text.size());
     fuzz::Expect(!sent.HasParseError() && sent.IsArray(), "the document JSON does not parse");

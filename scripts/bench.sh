@@ -11,19 +11,20 @@
 #   PIN=1 scripts/bench.sh         # driver and companion threads on one core:
 #                                  # no cross-core wake-ups, steadier times,
 #                                  # a cheaper floor
-# Needs cmake, a C++17 compiler, tinyxml2, RapidJSON and Google Benchmark
+# Needs cmake, a C++17 compiler, tinyxml2, pugixml, RapidJSON and Google Benchmark
 # (Debian: libbenchmark-dev).
 set -euo pipefail
 cd "$(dirname "$0")/.."
 BUILD=build/bench
-# The component as it ships: with the static tinyxml2 that ./dev.sh builds
-# into build/deps/linux-prefix when it is there, else with the system's.
-TINYXML2=(-Dtinyxml2_DIR=/usr/lib/x86_64-linux-gnu/cmake/tinyxml2)
-if [ -f build/deps/linux-prefix/lib/cmake/tinyxml2/tinyxml2-config.cmake ]; then
-    TINYXML2=(-Dtinyxml2_DIR="$PWD/build/deps/linux-prefix/lib/cmake/tinyxml2")
+# The component as it ships: with the static tinyxml2 and pugixml that
+# ./dev.sh builds into build/deps/linux-prefix when they are there, else with
+# the system's.
+DEPS=()
+if [ -d build/deps/linux-prefix/lib/cmake ]; then
+    DEPS=(-DCMAKE_PREFIX_PATH="$PWD/build/deps/linux-prefix")
 fi
 cmake -S . -B "$BUILD" -DCMAKE_BUILD_TYPE=Release -DZARVIK_BUILD_BENCH=ON \
-    -DZARVIK_BUILD_TESTS=OFF -DZARVIK_BUILD_TOOLS=OFF "${TINYXML2[@]}" >/dev/null
+    -DZARVIK_BUILD_TESTS=OFF -DZARVIK_BUILD_TOOLS=OFF "${DEPS[@]}" >/dev/null
 cmake --build "$BUILD" -j "${JOBS:-2}" --target zarvik_bench
 echo "load before the run: $(uptime)"
 PREFIX=()

@@ -65,8 +65,9 @@ step() {
     sed 's/^/   /' <<<"$output"
     if [ "$expect" = ok ] && [ $rc -eq 0 ]; then
         verdict="as scripted: succeeded"
-    elif [ "$expect" = refused ] && [ $rc -eq 1 ] && grep -q 'AddError' <<<"$output"; then
-        verdict="as scripted: refused, and the refusal reached 1C"
+    elif [ "$expect" = refused ] && [ $rc -eq 1 ] && grep -q 'AddError' <<<"$output" &&
+        grep -q 'GetLastError: int [1-9]' <<<"$output"; then
+        verdict="as scripted: refused; the refusal reached 1C, and GetLastError gives it"
     else
         verdict="NOT AS SCRIPTED (expected $expect, exit status $rc)"
         FAILURES=$((FAILURES + 1))

@@ -15,7 +15,7 @@
 
 RELIABILITY_PACKAGES=(clang-14 libclang-rt-14-dev valgrind)
 FUZZ_TARGETS=(input_parameters check_package marking_request text_document answer operations
-    call_as_func xml_reader)
+    call_as_func)
 FUZZ_SECONDS=${FUZZ_SECONDS:-15}
 FUZZ_BUILD=$ROOT/build/fuzz
 
@@ -29,12 +29,13 @@ fuzz_dictionary() {
 build_fuzz() {
     need_packages "${RELIABILITY_PACKAGES[@]}" "${LINUX_PACKAGES[@]}"
     log "building the fuzz programs (clang, libFuzzer, ASan, UBSan)"
-    local tinyxml2_source=""
-    if declare -F tinyxml2_source_dir >/dev/null; then
-        tinyxml2_source=$(tinyxml2_source_dir || true)
+    local tinyxml2_source="" pugixml_source=""
+    if declare -F debian_source_dir >/dev/null; then
+        tinyxml2_source=$(debian_source_dir tinyxml2 || true)
+        pugixml_source=$(debian_source_dir pugixml || true)
     fi
     cmake -S "$ROOT/fuzz" -B "$FUZZ_BUILD" -DCMAKE_CXX_COMPILER=clang++-14 \
-        -DZARVIK_TINYXML2_SOURCE="$tinyxml2_source" >/dev/null
+        -DZARVIK_TINYXML2_SOURCE="$tinyxml2_source" -DZARVIK_PUGIXML_SOURCE="$pugixml_source" >/dev/null
     cmake --build "$FUZZ_BUILD" -j "$JOBS" >/dev/null
 }
 
@@ -134,7 +135,8 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
     ROOT=$(cd "$(dirname "$0")/.." && pwd)
     FUZZ_BUILD=$ROOT/build/fuzz
     JOBS=${JOBS:-$(nproc)}
-    LINUX_PACKAGES=(build-essential cmake libtinyxml2-dev rapidjson-dev libgtest-dev libgmock-dev)
+    LINUX_PACKAGES=(build-essential cmake libtinyxml2-dev libpugixml-dev rapidjson-dev libgtest-dev
+        libgmock-dev)
     log() { printf '\033[1m== %s\033[0m\n' "$*" >&2; }
     as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
     need_packages() {
@@ -149,7 +151,7 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
             --no-install-recommends "${missing[@]}" >/dev/null
     }
     APT_UPDATED=0
-    # The static tinyxml2 that the shipped component links (build_linux_deps).
+    # The static libraries that the shipped component links (build_linux_deps).
     # shellcheck source=scripts/windows.sh
     source "$ROOT/scripts/windows.sh"
     build_linux() {

@@ -47,53 +47,62 @@ ensure_deb_src() {
     APT_UPDATED=1
 }
 
-tinyxml2_source_dir() {
+# The unpacked Debian source of PACKAGE under build/deps (fetched once).
+debian_source_dir() {
     local dir
-    for dir in "$DEPS_DIR"/tinyxml2-*/; do
-        [ -f "$dir/tinyxml2.cpp" ] && { echo "${dir%/}"; return 0; }
+    for dir in "$DEPS_DIR/$1"-*/; do
+        [ -f "$dir/CMakeLists.txt" ] && { echo "${dir%/}"; return 0; }
     done
     return 1
 }
 
-fetch_tinyxml2_source() {
-    tinyxml2_source_dir >/dev/null && return 0
+fetch_debian_source() {
+    debian_source_dir "$1" >/dev/null && return 0
     ensure_deb_src
-    log "fetching Debian's tinyxml2 source"
+    log "fetching Debian's $1 source"
     mkdir -p "$DEPS_DIR"
     # apt drops root to _apt for downloads; let it write into the folder.
     chmod 0777 "$DEPS_DIR" 2>/dev/null || true
-    (cd "$DEPS_DIR" && apt-get source -qq tinyxml2 >/dev/null)
-    tinyxml2_source_dir >/dev/null || { echo "tinyxml2 source not unpacked" >&2; return 1; }
+    (cd "$DEPS_DIR" && apt-get source -qq "$1" >/dev/null)
+    debian_source_dir "$1" >/dev/null || { echo "$1 source not unpacked" >&2; return 1; }
 }
 
-# A static tinyxml2, from the Debian source, into PREFIX. Extra arguments go
-# to CMake (the toolchain for mingw, -fPIC for the Linux shared object).
-build_static_tinyxml2() {
-    local prefix=$1 build=$2
-    shift 2
-    [ -f "$prefix/.tinyxml2-built" ] && return 0
-    fetch_tinyxml2_source
-    log "building static tinyxml2 into ${prefix#"$ROOT"/}"
-    cmake -S "$(tinyxml2_source_dir)" -B "$build" -DCMAKE_BUILD_TYPE=Release \
-        -DCMAKE_INSTALL_PREFIX="$prefix" -DBUILD_SHARED_LIBS=OFF -Dtinyxml2_BUILD_TESTING=OFF \
-        -DBUILD_TESTING=OFF -DCMAKE_POSITION_INDEPENDENT_CODE=ON "$@" >/dev/null
+# A static library of PACKAGE (a CMake project), from the Debian source, into
+# PREFIX. Extra arguments go to CMake (the toolchain for mingw).
+build_static_from_debian() {
+    local package=$1 prefix=$2 build=$3
+    shift 3
+    [ -f "$prefix/.$package-built" ] && return 0
+    fetch_debian_source "$package"
+    log "building static $package into ${prefix#"$ROOT"/}"
+    cmake -S "$(debian_source_dir "$package")" -B "$build" --no-warn-unused-cli -DCMAKE_BUILD_TYPE=Release \
+        -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_INSTALL_LIBDIR=lib -DBUILD_SHARED_LIBS=OFF \
+        -Dtinyxml2_BUILD_TESTING=OFF -DPUGIXML_BUILD_TESTS=OFF -DBUILD_TESTING=OFF \
+        -DCMAKE_POSITION_INDEPENDENT_CODE=ON "$@" >/dev/null
     cmake --build "$build" -j "$JOBS" >/dev/null
     cmake --install "$build" >/dev/null
-    touch "$prefix/.tinyxml2-built"
+    touch "$prefix/.$package-built"
 }
 
-# The Linux shared object carries tinyxml2 inside (Debian ships only the
-# shared library), so that it needs nothing on the till beyond libc, libm and
-# the loader. The linux preset looks in this prefix before the system.
+# The Linux shared object carries tinyxml2 and pugixml inside (Debian ships
+# no position-independent static libraries of them), so that it needs nothing
+# on the till beyond libc, libm and the loader. The linux preset looks in
+# this prefix before the system.
 build_linux_deps() {
     need_packages dpkg-dev
-    build_static_tinyxml2 "$DEPS_DIR/linux-prefix" "$DEPS_DIR/build/tinyxml2-linux"
+    local package
+    for package in tinyxml2 pugixml; do
+        build_static_from_debian "$package" "$DEPS_DIR/linux-prefix" "$DEPS_DIR/build/$package-linux"
+    done
 }
 
 build_mingw_deps() {
     local toolchain=$ROOT/cmake/mingw-w64-x86_64.cmake
-    build_static_tinyxml2 "$MINGW_PREFIX" "$DEPS_DIR/build/tinyxml2-mingw" \
-        -DCMAKE_TOOLCHAIN_FILE="$toolchain"
+    local package
+    for package in tinyxml2 pugixml; do
+        build_static_from_debian "$package" "$MINGW_PREFIX" "$DEPS_DIR/build/$package-mingw" \
+            -DCMAKE_TOOLCHAIN_FILE="$toolchain"
+    done
     # RapidJSON is headers only: the same ones as on Linux, seen through the
     # prefix so that the cross build never searches /usr/include.
     mkdir -p "$MINGW_PREFIX/include"

@@ -1,23 +1,15 @@
 #include "applink/json_rpc_client.h"
 
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
-
-#include <cmath>
 #include <cstring>
 #include <optional>
 
-#include "applink/json_text.h"
 #include "applink/tcp_client.h"
-#include "core/driver_error.h"
-#include "core/kept_buffer.h"
 #include "log/exchange_log.h"
+#include "model/json_text.h"
 
 namespace zarvik {
 
 namespace {
-
-using Writer = rapidjson::Writer<rapidjson::StringBuffer>;
 
 const char* const kDefaultErrorMessage = "The server returned an error.";
 
@@ -39,8 +31,8 @@ void WriteParam(JsonTextWriter& writer, const JsonRpcParam& param) {
             // Up to its first zero byte, as a string parameter has always gone.
             writer.Text(param.text.c_str(), std::strlen(param.text.c_str()));
             break;
-        case JsonRpcParam::Kind::Document:
-            writer.Document(param.document);
+        case JsonRpcParam::Kind::Json:
+            writer.Raw(param.text);
             break;
         case JsonRpcParam::Kind::Double:
             writer.Double(param.number);
@@ -81,7 +73,7 @@ std::string RequestLine(uint32_t id, const std::string& method, const JsonRpcPar
 void WriteRequestLine(std::string& line, uint32_t id, const std::string& method,
                       const JsonRpcParams& params) {
     size_t expected = 96 + method.size();
-    for (const auto& param : params) expected += param.text.size() + param.expectedSize + 24;
+    for (const auto& param : params) expected += param.text.size() + 24;
     line.reserve(expected);
     JsonTextStream stream(line, JsonTextStream::Form::Plain, JsonTextStream::Over());
     JsonTextWriter writer(stream);
@@ -100,64 +92,10 @@ void WriteRequestLine(std::string& line, uint32_t id, const std::string& method,
     stream.Append("\r\n", 2);
 }
 
-JsonRpcParam JsonRpcParam::String(std::string text) {
-    JsonRpcParam param;
-    param.kind = Kind::String;
-    param.text = std::move(text);
-    return param;
-}
-
-JsonRpcParam JsonRpcParam::Document(std::function<void(JsonTextWriter&)> write,
-                                    size_t expectedSize) {
-    JsonRpcParam param;
-    param.kind = Kind::Document;
-    param.document = std::move(write);
-    param.expectedSize = expectedSize;
-    return param;
-}
-
-JsonRpcParam JsonRpcParam::Double(double number) {
-    JsonRpcParam param;
-    param.kind = Kind::Double;
-    param.number = number;
-    return param;
-}
-
-JsonRpcParam JsonRpcParam::Int(int32_t value) {
-    JsonRpcParam param;
-    param.kind = Kind::Int;
-    param.signedValue = value;
-    return param;
-}
-
-JsonRpcParam JsonRpcParam::UInt(uint32_t value) {
-    JsonRpcParam param;
-    param.kind = Kind::UInt;
-    param.unsignedValue = value;
-    return param;
-}
-
-JsonRpcParam JsonRpcParam::Bool(bool flag) {
-    JsonRpcParam param;
-    param.kind = Kind::Bool;
-    param.flag = flag;
-    return param;
-}
-
-void RefuseNonFiniteParams(const std::string& method, const JsonRpcParams& params) {
-    for (const auto& param : params) {
-        if (param.kind == JsonRpcParam::Kind::Double && !std::isfinite(param.number)) {
-            throw InputDataError("нечисловое значение параметра запроса " + method);
-        }
-    }
-}
-
 void JsonRpcClient::call(uint32_t id, const std::string& method, const JsonRpcParams& params,
                          JsonRpcResult& out) {
     CloseOnExit closeOnExit(tcp_);
-    RefuseNonFiniteParams(method, params);
     std::string& line = line_;
-    const LetGoOfGiantOnExit letGo(line, kKeptTextAtMost);
     WriteRequestLine(line, id, method, params);
     log_.Info("Request:");
     log_.Info(line);
@@ -202,17 +140,6 @@ void JsonRpcClient::call(uint32_t id, const std::string& method, const JsonRpcPa
     } else {
         out.result.SetNull();
     }
-}
-
-std::string WriteCompactJson(const rapidjson::Value& value) {
-    rapidjson::StringBuffer buffer;
-    Writer writer(buffer);
-    // The writer stops at a number it cannot write (not finite), which
-    // would send a cut-off record.
-    if (!value.Accept(writer)) {
-        throw InputDataError("нечисловое значение в данных запроса");
-    }
-    return std::string(buffer.GetString(), buffer.GetSize());
 }
 
 }  // namespace zarvik

@@ -5,11 +5,8 @@
 
 #include <cstdint>
 #include <exception>
-#include <functional>
 #include <string>
 #include <vector>
-
-#include "applink/json_text.h"
 
 namespace zarvik {
 
@@ -37,28 +34,25 @@ class ResponseContainErrorException : public JsonRpcClientException {
     using JsonRpcClientException::JsonRpcClientException;
 };
 
-// One positional request parameter.
+// One positional request parameter, a plain value. A record the companion
+// takes as JSON text inside a string arrives as Json: its finished JSON
+// string, written by the driver, which the request carries as it stands.
 struct JsonRpcParam {
-    enum class Kind { String, Double, Int, UInt, Bool, Document };
+    enum class Kind { String, Double, Int, UInt, Bool, Json };
 
-    static JsonRpcParam String(std::string text);
-    // A JSON document the companion takes as one string parameter, written by
-    // `write` straight into the request line, escaped as it is written; about
-    // `expectedSize` bytes. Whatever `write` refers to must outlive the call.
-    static JsonRpcParam Document(std::function<void(JsonTextWriter&)> write, size_t expectedSize);
-    static JsonRpcParam Double(double number);
-    static JsonRpcParam Int(int32_t value);
-    static JsonRpcParam UInt(uint32_t value);
-    static JsonRpcParam Bool(bool flag);
+    static JsonRpcParam String(std::string text) { return {Kind::String, std::move(text)}; }
+    static JsonRpcParam Json(std::string json) { return {Kind::Json, std::move(json)}; }
+    static JsonRpcParam Double(double number) { return {Kind::Double, {}, number}; }
+    static JsonRpcParam Int(int32_t value) { return {Kind::Int, {}, 0.0, value}; }
+    static JsonRpcParam UInt(uint32_t value) { return {Kind::UInt, {}, 0.0, 0, value}; }
+    static JsonRpcParam Bool(bool flag) { return {Kind::Bool, {}, 0.0, 0, 0, flag}; }
 
     Kind kind = Kind::String;
-    std::string text;
+    std::string text;  // String; the JSON text of Json
     double number = 0.0;
     int32_t signedValue = 0;
     uint32_t unsignedValue = 0;
     bool flag = false;
-    std::function<void(JsonTextWriter&)> document;
-    size_t expectedSize = 0;
 };
 
 using JsonRpcParams = std::vector<JsonRpcParam>;
@@ -71,7 +65,10 @@ struct JsonRpcResult {
 
 class JsonRpcClient {
   public:
-    JsonRpcClient(TCPClient& tcp, ExchangeLog& log) : tcp_(tcp), log_(log) {}
+    // `line` is the buffer the request line is written into, kept by the
+    // component from call to call.
+    JsonRpcClient(TCPClient& tcp, ExchangeLog& log, std::string& line)
+        : tcp_(tcp), log_(log), line_(line) {}
 
     // The caller has connected the TCP client; call closes it.
     void call(uint32_t id, const std::string& method, const JsonRpcParams& params,
@@ -80,20 +77,13 @@ class JsonRpcClient {
   private:
     TCPClient& tcp_;
     ExchangeLog& log_;
-    std::string line_;  // the last request's buffer, used again
+    std::string& line_;
 };
 
-// The request as it goes on the wire: one line of compact JSON ending in CR LF.
-std::string RequestLine(uint32_t id, const std::string& method, const JsonRpcParams& params);
+// The request as it goes on the wire: one line of compact JSON ending in CR LF,
+// written over what `line` held.
 void WriteRequestLine(std::string& line, uint32_t id, const std::string& method,
                       const JsonRpcParams& params);
-
-// The compact writer's text of a value: records sent as one String parameter.
-// A number that is not finite is an input data error (code 8).
-std::string WriteCompactJson(const rapidjson::Value& value);
-
-// Input data error (code 8) for a Double parameter that is not finite, which
-// JSON cannot carry; checked before anything is sent.
-void RefuseNonFiniteParams(const std::string& method, const JsonRpcParams& params);
+std::string RequestLine(uint32_t id, const std::string& method, const JsonRpcParams& params);
 
 }  // namespace zarvik

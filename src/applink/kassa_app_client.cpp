@@ -1,5 +1,6 @@
 #include "applink/kassa_app_client.h"
 
+#include <cmath>
 #include <ctime>
 #include <iterator>
 
@@ -22,19 +23,35 @@ const rapidjson::Value* Find(const rapidjson::Value& object, const char* key) {
     return found == object.MemberEnd() ? nullptr : &found->value;
 }
 
-const rapidjson::Value& Null() {
-    static const rapidjson::Value null;
-    return null;
+// A JSON number that is a whole number within [low, high], however written.
+std::optional<int64_t> Whole(const rapidjson::Value* value, int64_t low, int64_t high) {
+    if (value == nullptr || !value->IsNumber()) return std::nullopt;
+    int64_t number;
+    if (value->IsInt64()) {
+        number = value->GetInt64();
+    } else {
+        const double d = value->GetDouble();
+        if (d != std::trunc(d) || d < static_cast<double>(low) || d > static_cast<double>(high)) {
+            return std::nullopt;
+        }
+        number = static_cast<int64_t>(d);
+    }
+    if (number < low || number > high) return std::nullopt;
+    return number;
+}
+
+template <typename T>
+T Required(const std::optional<T>& value, const char* key) {
+    if (!value) throw Missing(key);
+    return *value;
 }
 
 }  // namespace
 
-KassaAppClient::KassaAppClient(ExchangeLog& log)
-    : log_(log), rpc_(tcp_, log), counter_(static_cast<uint32_t>(std::time(nullptr))) {}
+KassaAppClient::KassaAppClient(ExchangeLog& log, std::string& requestLine)
+    : rpc_(tcp_, log, requestLine), counter_(static_cast<uint32_t>(std::time(nullptr))) {}
 
 void KassaAppClient::invoke(const char* method, JsonRpcParams own, JsonRpcResult& out) {
-    RefuseNonFiniteParams(method, own);
-
     JsonRpcParams params;
     params.reserve(own.size() + 2);
     params.push_back(JsonRpcParam::String(settings_.PosId));
@@ -44,7 +61,8 @@ void KassaAppClient::invoke(const char* method, JsonRpcParams own, JsonRpcResult
                   std::make_move_iterator(own.end()));
 
     try {
-        tcp_.connect(settings_.ServerHost, static_cast<uint16_t>(settings_.ServerPort & 0xFFFF));
+        tcp_.connect(settings_.ServerHost, static_cast<uint16_t>(settings_.ServerPort & 0xFFFF),
+                     settings_.ConnectLimit);
         rpc_.call(counter_, method, params, out);
     } catch (const ConnectionErrorException& e) {
         throw ZarvikKassaErrorException(DriverErrorCode::ConnectionError, e.message);
@@ -66,39 +84,63 @@ const rapidjson::Value& KassaAppClient::require(const rapidjson::Value& object, 
 }
 
 std::string KassaAppClient::readString(const rapidjson::Value& object, const char* key) {
-    const rapidjson::Value& value = require(object, key);
-    if (!value.IsString()) throw Missing(key);
-    return std::string(value.GetString(), value.GetStringLength());
+    return Required(optionalString(object, key), key);
 }
 
 bool KassaAppClient::readBool(const rapidjson::Value& object, const char* key) {
-    // Present is enough: only the literal true is true, 1 and "true" are not.
-    return require(object, key).IsTrue();
+    return Required(optionalBool(object, key), key);
 }
 
 int32_t KassaAppClient::readInt(const rapidjson::Value& object, const char* key) {
-    const rapidjson::Value& value = require(object, key);
-    if (!value.IsInt()) throw Missing(key);
-    return value.GetInt();
+    return Required(optionalInt(object, key), key);
+}
+
+uint32_t KassaAppClient::readUnsigned(const rapidjson::Value& object, const char* key) {
+    return Required(optionalUnsigned(object, key), key);
 }
 
 double KassaAppClient::readDouble(const rapidjson::Value& object, const char* key) {
-    const rapidjson::Value& value = require(object, key);
-    if (!value.IsNumber()) throw Missing(key);
-    return value.GetDouble();
+    return Required(optionalDouble(object, key), key);
+}
+
+std::optional<std::string> KassaAppClient::optionalString(const rapidjson::Value& object,
+                                                          const char* key) {
+    const rapidjson::Value* value = Find(object, key);
+    if (value == nullptr || !value->IsString()) return std::nullopt;
+    return std::string(value->GetString(), value->GetStringLength());
+}
+
+std::optional<bool> KassaAppClient::optionalBool(const rapidjson::Value& object, const char* key) {
+    const rapidjson::Value* value = Find(object, key);
+    if (value == nullptr) return std::nullopt;
+    return value->IsTrue();
+}
+
+std::optional<int32_t> KassaAppClient::optionalInt(const rapidjson::Value& object,
+                                                   const char* key) {
+    const auto number = Whole(Find(object, key), INT32_MIN, INT32_MAX);
+    if (!number) return std::nullopt;
+    return static_cast<int32_t>(*number);
+}
+
+std::optional<uint32_t> KassaAppClient::optionalUnsigned(const rapidjson::Value& object,
+                                                         const char* key) {
+    const auto number = Whole(Find(object, key), INT32_MIN, UINT32_MAX);
+    if (!number) return std::nullopt;
+    return static_cast<uint32_t>(*number);
+}
+
+std::optional<double> KassaAppClient::optionalDouble(const rapidjson::Value& object,
+                                                     const char* key) {
+    const rapidjson::Value* value = Find(object, key);
+    if (value == nullptr || !value->IsNumber()) return std::nullopt;
+    return value->GetDouble();
 }
 
 const rapidjson::Value& KassaAppClient::member(const rapidjson::Value& object, const char* key) {
+    static const rapidjson::Value null;
     const rapidjson::Value* value = Find(object, key);
-    return value == nullptr ? Null() : *value;
-}
-
-int32_t KassaAppClient::asInt(const rapidjson::Value& value) {
-    return value.IsInt() ? value.GetInt() : 0;
-}
-
-double KassaAppClient::asDouble(const rapidjson::Value& value) {
-    return value.IsNumber() ? value.GetDouble() : 0.0;
+    return value == nullptr ? null : *value;
 }
 
 }  // namespace zarvik

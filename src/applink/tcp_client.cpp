@@ -12,7 +12,7 @@ constexpr size_t kReadSize = 64 * 1024;
 
 }  // namespace
 
-void TCPClient::connect(const std::string& host, uint16_t port) {
+void TCPClient::connect(const std::string& host, uint16_t port, std::chrono::milliseconds limit) {
     // A connection left over from an interrupted exchange is never reused.
     if (!socket_.open()) {
         close();
@@ -23,9 +23,12 @@ void TCPClient::connect(const std::string& host, uint16_t port) {
         close();
         throw ResolveHostnameErrorException("Failed to resolve hostname");
     }
-    if (!socket_.connect(*address, port)) {
+    const auto started = std::chrono::steady_clock::now();
+    if (!socket_.connect(*address, port, limit)) {
         close();
-        throw ConnectionErrorException("Connect failed");
+        // Support tells a wrong address (nobody answers) from a stopped application.
+        const bool ranOut = std::chrono::steady_clock::now() - started >= limit;
+        throw ConnectionErrorException(ranOut ? "Connect timed out" : "Connect failed");
     }
 }
 

@@ -2,6 +2,7 @@
 // request, read one answer, close.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <exception>
@@ -41,8 +42,9 @@ class TCPClient {
     // An answer beyond this size is refused instead of being held in memory.
     static constexpr size_t kMaxAnswerBytes = size_t{64} << 20;
 
-    // Every failure closes the connection before it is thrown.
-    void connect(const std::string& host, uint16_t port);
+    // Every failure closes the connection before it is thrown. Connecting
+    // gives up after `limit` ("Connect timed out").
+    void connect(const std::string& host, uint16_t port, std::chrono::milliseconds limit);
     void send(const std::string& data);
     // Reads until one whole JSON value has arrived or the peer closes. Bytes
     // that came in the same read after the value are kept, so that trailing

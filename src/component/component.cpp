@@ -4,7 +4,6 @@
 #include <new>
 #include <stdexcept>
 
-#include "component/error_report.h"
 #include "component/method_table.h"
 #include "component/text.h"
 #include "component/variant.h"
@@ -14,8 +13,8 @@ namespace zarvik {
 
 CZarvikKassaAddInNative::CZarvikKassaAddInNative()
     : log_(std::make_unique<ExchangeLog>(ComputeLogPath(kLogFolderName, kLogFileName))),
-      app_(std::make_unique<KassaAppClient>(*log_)),
-      driver_(std::make_unique<KktDriver>(*app_, *log_)) {}
+      app_(std::make_unique<KassaAppClient>(*log_, scratch_.request)),
+      driver_(std::make_unique<KktDriver>(*app_, *log_, scratch_)) {}
 
 CZarvikKassaAddInNative::~CZarvikKassaAddInNative() = default;
 
@@ -102,32 +101,49 @@ bool CZarvikKassaAddInNative::CallAsFunc(const long method, tVariant* result, tV
     }
     const bool firstIsString = params != nullptr && count > 0 && params[0].vt == VTYPE_PWSTR;
     if (!PassesCountCheck(method, params, count, firstIsString)) return false;
-    if (method == kGetLastError) return true;  // no error state is kept: nothing to give
     if (result == nullptr) return false;
 
-    // Whatever the call wrote to the log is in the file when it returns.
-    struct FlushOnExit {
+    // Whatever the call wrote to the log is in the file when it returns, and
+    // what it kept of a giant receipt is let go.
+    struct OnExit {
         ExchangeLog& log;
-        ~FlushOnExit() { log.Flush(); }
-    } flushOnExit{*log_};
+        Scratch& scratch;
+        ~OnExit() {
+            log.Flush();
+            scratch.Shrink();
+        }
+    } onExit{*log_, scratch_};
 
     // Nothing may escape into the platform: a throw across its frames ends the
     // cashier's 1C session.
     try {
-        Dispatch(method, *result, params);
+        Dispatch(method, *result, params, count);
         return true;
     } catch (const ZarvikKassaErrorException& error) {
-        ReportDriverError(connection_, error);
+        lastError_ = ReportDriverError(connection_, error);
         SetBool(*result, false);
         return true;
     } catch (const std::bad_alloc&) {
-        AddPlatformError(connection_, 7, "Неизвестная ошибка: недостаточно памяти");
+        FailOther("недостаточно памяти");
     } catch (const std::exception& error) {
-        AddPlatformError(connection_, 7, std::string("Неизвестная ошибка: ") + error.what());
+        FailOther(error.what());
     } catch (...) {
-        AddPlatformError(connection_, 7, "Неизвестная ошибка");
+        FailOther(nullptr);
     }
     return false;
+}
+
+void CZarvikKassaAddInNative::FailOther(const char* what) noexcept {
+    lastError_.code = static_cast<int32_t>(DriverErrorCode::OtherError);
+    lastError_.text.clear();
+    try {
+        lastError_ = ReportDriverError(
+            connection_, what != nullptr
+                             ? OtherError(what)
+                             : ZarvikKassaErrorException(DriverErrorCode::OtherError, ""));
+    } catch (...) {
+        // No memory even for the report: GetLastError still gives code 7.
+    }
 }
 
 void CZarvikKassaAddInNative::SetLocale(const WCHAR_T* locale) {

@@ -6,9 +6,11 @@
 #include <string>
 
 #include "applink/kassa_app_client.h"
+#include "component/error_report.h"
 #include "component/native_api.h"
 #include "driver/kkt_driver.h"
 #include "log/exchange_log.h"
+#include "model/scratch.h"
 
 namespace zarvik {
 
@@ -49,16 +51,18 @@ class CZarvikKassaAddInNative final : public IComponentBase {
 
   private:
     // The method's work and its result; throws what the operation throws.
-    void Dispatch(long method, tVariant& result, tVariant* params);
+    void Dispatch(long method, tVariant& result, tVariant* params, long count);
     void SetParameter(const tVariant& name, const tVariant& value);
+    // Reports a failure that is not a driver error as code 7.
+    void FailOther(const char* what) noexcept;
 
     IAddInDefBase* connection_ = nullptr;
     IMemoryManager* memory_ = nullptr;
+    Scratch scratch_;
     std::unique_ptr<ExchangeLog> log_;
     std::unique_ptr<KassaAppClient> app_;
     std::unique_ptr<KktDriver> driver_;
-    // A receipt package in UTF-8; its buffer serves again for the next one.
-    std::string package_;
+    LastError lastError_;
 };
 
 }  // namespace zarvik

@@ -1,48 +1,104 @@
 // From the platform's call to the driver operation and back: parameters out
 // of their tVariants into plain values, the operation, its results into the
 // out-parameters. Count checks have passed before this runs.
+#include <cmath>
+#include <optional>
+
 #include "component/component.h"
 #include "component/method_table.h"
 #include "component/text.h"
 #include "component/variant.h"
 #include "core/driver_error.h"
-#include "core/kept_buffer.h"
 #include "driver/identity.h"
 
 namespace zarvik {
 
+namespace {
+
+// A port as the settings form may send it: a 32-bit integer, a double that
+// holds a whole number, or a text of decimal digits; each within 1 to 65535.
+std::optional<int32_t> ReadPort(const tVariant& value) {
+    double number = 0;
+    switch (value.vt) {
+        case VTYPE_I4:
+            number = value.lVal;
+            break;
+        case VTYPE_R8:
+            if (!std::isfinite(value.dblVal) || value.dblVal != std::trunc(value.dblVal)) {
+                return std::nullopt;
+            }
+            number = value.dblVal;
+            break;
+        case VTYPE_PWSTR: {
+            const std::string text = GetInString(value);
+            if (text.empty()) return std::nullopt;
+            for (const char digit : text) {
+                if (digit < '0' || digit > '9') return std::nullopt;
+                number = number * 10 + (digit - '0');
+                if (number > 65535) return std::nullopt;
+            }
+            break;
+        }
+        default:
+            return std::nullopt;
+    }
+    if (number < 1 || number > 65535) return std::nullopt;
+    return static_cast<int32_t>(number);
+}
+
+}  // namespace
+
 void CZarvikKassaAddInNative::SetParameter(const tVariant& name, const tVariant& value) {
-    // Unknown names and values of another type are ignored, as the platform expects.
+    // Names the driver does not know are ignored: the equipment library sends
+    // its own ("EquipmentType" and others) before ours. A known setting given
+    // a value it cannot use keeps its previous value, and the call says so.
+    DriverSettings& settings = app_->settings();
     switch (FindParameter(FromPlatformText(name.pwstrVal))) {
         case 0:
-            if (value.vt == VTYPE_PWSTR) app_->settings().ServerHost = GetInString(value);
+            if (value.vt != VTYPE_PWSTR) {
+                throw InputDataError("ServerHost должен быть строкой: IP-адрес или имя компьютера");
+            }
+            settings.ServerHost = GetInString(value);
             break;
         case 1:
-            if (value.vt == VTYPE_I4) app_->settings().ServerPort = value.lVal;
-            break;
+            if (const std::optional<int32_t> port = ReadPort(value)) {
+                settings.ServerPort = *port;
+                break;
+            }
+            throw InputDataError("ServerPort должен быть целым числом от 1 до 65535");
         case 2:
-            if (value.vt == VTYPE_PWSTR) app_->settings().PosId = GetInString(value);
+            if (value.vt != VTYPE_PWSTR) throw InputDataError("PosId должен быть строкой");
+            settings.PosId = GetInString(value);
             break;
         default:
             break;
     }
 }
 
-void CZarvikKassaAddInNative::Dispatch(long method, tVariant& result, tVariant* params) {
+void CZarvikKassaAddInNative::Dispatch(long method, tVariant& result, tVariant* params,
+                                       long count) {
     KktDriver& driver = *driver_;
     const auto out = [&](long index, const std::string& text) {
         SetOutText(memory_, text, params[index]);
     };
     const auto in = [&](long index) { return GetInString(params[index]); };
     // Receipts of megabytes are converted into the kept buffer.
-    const LetGoOfGiantOnExit letGo(package_, kKeptTextAtMost);
-    const auto package = [&](long index) -> const std::string& {
-        GetInString(params[index], package_);
-        return package_;
+    const auto package = [&](long index) -> std::string& {
+        GetInString(params[index], scratch_.document);
+        return scratch_.document;
     };
     bool verdict = true;
+    // A call that succeeds leaves no error behind; a failure sets it again.
+    if (method != kGetLastError) {
+        lastError_.code = 0;
+        lastError_.text.clear();
+    }
 
     switch (static_cast<MethodIndex>(method)) {
+        case kGetLastError:
+            out(0, lastError_.text);
+            SetI4(result, lastError_.code);
+            return;
         case kGetInterfaceRevision:
             SetUI4(result, kInterfaceRevision);
             return;
@@ -58,6 +114,8 @@ void CZarvikKassaAddInNative::Dispatch(long method, tVariant& result, tVariant* 
         case kDeviceTest: {
             DeviceTestResult test = driver.DeviceTest();
             out(0, test.description);
+            // Not reported, but the equipment library takes its reason from here.
+            if (!test.ok) lastError_ = LastError{test.code, test.description};
             verdict = test.ok;
             break;
         }
@@ -135,12 +193,19 @@ void CZarvikKassaAddInNative::Dispatch(long method, tVariant& result, tVariant* 
             driver.ConfirmKM(guid, *type);
             break;
         }
+        case kOperationFN:
+            throw ZarvikKassaErrorException(
+                DriverErrorCode::OtherError,
+                "Операции с фискальным накопителем драйвер не выполняет: изменение параметров "
+                "регистрации и закрытие ФН выполняются в приложении ЗАРВИК Кассы.");
+        case kDoAdditionalAction: {
+            const std::string action = count > 0 && params != nullptr ? in(0) : std::string();
+            throw InputDataError("дополнительного действия «" + action +
+                                 "» нет: драйвер не предлагает дополнительных действий");
+        }
         case kOpen:
         case kClose:
         case kGetAdditionalActions:
-        case kDoAdditionalAction:
-        case kOperationFN:
-        case kGetLastError:
         case kMethodCount:
             break;
     }

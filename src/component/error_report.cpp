@@ -20,10 +20,20 @@ void AddPlatformError(IAddInDefBase* connection, int32_t code, const std::string
     connection->AddError(static_cast<unsigned short>(code), source.c_str(), text.c_str(), code);
 }
 
-void ReportDriverError(IAddInDefBase* connection, const ZarvikKassaErrorException& error) {
-    for (const PlatformReport& report : PlatformReportsFor(error)) {
-        AddPlatformError(connection, report.code, report.description);
+LastError ReportDriverError(IAddInDefBase* connection,
+                            const ZarvikKassaErrorException& error) noexcept {
+    LastError last{static_cast<int32_t>(error.code), {}};
+    try {
+        for (const PlatformReport& report : PlatformReportsFor(error)) {
+            last.code = report.code;
+            if (!last.text.empty()) last.text += '\n';
+            last.text += report.description;
+            AddPlatformError(connection, report.code, report.description);
+        }
+    } catch (...) {
+        // Out of memory while reporting: the code stands, the text may be short.
     }
+    return last;
 }
 
 }  // namespace zarvik

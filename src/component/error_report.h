@@ -13,7 +13,17 @@ namespace zarvik {
 // error code. Without a connection the report is dropped.
 void AddPlatformError(IAddInDefBase* connection, int32_t code, const std::string& description);
 
-// Every report a caught driver error becomes, in order (code 5 makes two).
-void ReportDriverError(IAddInDefBase* connection, const ZarvikKassaErrorException& error);
+// What GetLastError gives: the driver code of the last failure (0 after a
+// call that succeeded) and the text of its reports, one line each.
+struct LastError {
+    int32_t code = 0;
+    std::string text;  // UTF-8
+};
+
+// Every report a caught driver error becomes, in order (code 5 makes two),
+// and the error as GetLastError gives it afterwards. Never throws: it runs
+// where nothing may escape into the platform.
+LastError ReportDriverError(IAddInDefBase* connection,
+                            const ZarvikKassaErrorException& error) noexcept;
 
 }  // namespace zarvik

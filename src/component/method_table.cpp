@@ -5,7 +5,7 @@ namespace zarvik {
 const MethodRow kMethods[kMethodCount] = {
     {u"GetInterfaceRevision", u"ПолучитьРевизиюИнтерфейса", 0, CountCheck::None},
     {u"GetDescription", u"ПолучитьОписание", 1, CountCheck::NonZero},
-    {u"GetLastError", u"ПолучитьОшибку", 1, CountCheck::GetLastError},
+    {u"GetLastError", u"ПолучитьОшибку", 1, CountCheck::Exactly},
     {u"GetParameters", u"ПолучитьПараметры", 1, CountCheck::Exactly},
     {u"SetParameter", u"УстановитьПараметр", 2, CountCheck::SetParameter},
     {u"Open", u"Подключить", 1, CountCheck::None},
@@ -56,8 +56,6 @@ bool PassesCountCheck(long method, const void* params, long count, bool firstIsS
             return count == row.params && params != nullptr;
         case CountCheck::SetParameter:
             return count == 2 && params != nullptr && firstIsString;
-        case CountCheck::GetLastError:
-            return count == 1;
     }
     return false;
 }

@@ -11,7 +11,6 @@ enum class CountCheck {
     NonZero,       // at least one parameter, and the array present
     Exactly,       // exactly `params`, and the array present
     SetParameter,  // exactly 2, the first a string
-    GetLastError,  // exactly 1; nothing is read or written
 };
 
 struct MethodRow {

@@ -1,22 +1,6 @@
 #include "component/text.h"
 
 #include <cstdint>
-#include <cstring>
-
-#if defined(__SSE2__)
-#include <emmintrin.h>
-#endif
-
-// Reading the aligned block that holds a text's end is safe, but the address
-// sanitizer would see bytes past the end read.
-#if defined(__has_feature)
-#if __has_feature(address_sanitizer)
-#define ZARVIK_HAS_ASAN 1
-#endif
-#endif
-#if !defined(ZARVIK_HAS_ASAN)
-#define ZARVIK_HAS_ASAN 0
-#endif
 
 namespace zarvik {
 
@@ -75,39 +59,6 @@ char32_t DecodeUtf8(const std::string& s, size_t& i) {
     return c;
 }
 
-// What eight UTF-16 units need: all ASCII, all below 0x800 (one or two bytes
-// each, as Cyrillic text), or the unit-by-unit way.
-enum class Block { Ascii, TwoByte, Other };
-
-struct BlockInfo {
-    Block kind;
-    unsigned wide;  // in a TwoByte block: how many units take two bytes
-};
-
-template <typename Unit>
-BlockInfo ClassifyBlock(const Unit* units) {
-    static_assert(sizeof(Unit) == 2, "platform text is UTF-16");
-#if defined(__SSE2__)
-    const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(units));
-    const __m128i zero = _mm_setzero_si128();
-    const int ascii =
-        _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_subs_epu16(v, _mm_set1_epi16(0x7F)), zero));
-    if (ascii == 0xFFFF) return {Block::Ascii, 0};
-    const int twoByte =
-        _mm_movemask_epi8(_mm_cmpeq_epi16(_mm_subs_epu16(v, _mm_set1_epi16(0x7FF)), zero));
-    if (twoByte != 0xFFFF) return {Block::Other, 0};
-    return {Block::TwoByte, static_cast<unsigned>(__builtin_popcount(~ascii & 0xFFFF)) / 2};
-#else
-    unsigned wide = 0;
-    for (int k = 0; k < 8; ++k) {
-        const auto unit = static_cast<char16_t>(units[k]);
-        if (unit >= 0x800) return {Block::Other, 0};
-        if (unit >= 0x80) ++wide;
-    }
-    return {wide == 0 ? Block::Ascii : Block::TwoByte, wide};
-#endif
-}
-
 // The code point at `i`, advancing `i` past it; an unpaired surrogate gives
 // U+FFFD.
 template <typename Unit>
@@ -123,8 +74,6 @@ char32_t NextCodePoint(const Unit* text, size_t length, size_t& i) {
     }
     return kReplacement;
 }
-
-size_t Utf8Size(char32_t c) { return c < 0x80 ? 1 : c < 0x800 ? 2 : c < 0x10000 ? 3 : 4; }
 
 char* PutUtf8(char* p, char32_t c) {
     if (c < 0x80) {
@@ -145,81 +94,60 @@ char* PutUtf8(char* p, char32_t c) {
     return p;
 }
 
-// Measured first and written in place, eight units at a time where they are
-// ASCII or two-byte text: a receipt of thousands of positions arrives here as
-// megabytes.
+// Measured first (a surrogate pair counted as six bytes, then trimmed) and
+// written in place, with ASCII and two-byte (Cyrillic) units taken straight:
+// a receipt of thousands of positions arrives here as megabytes.
 template <typename Unit>
 void EncodeUtf8(const Unit* text, size_t length, std::string& out) {
+    // Four ASCII units in a row are the common case of a document's markup.
+    const auto ascii4 = [text](size_t i) {
+        return static_cast<char16_t>(text[i] | text[i + 1] | text[i + 2] | text[i + 3]) < 0x80;
+    };
     size_t size = 0;
-    for (size_t i = 0; i < length;) {
-        if (i + 8 <= length) {
-            const BlockInfo block = ClassifyBlock(text + i);
-            if (block.kind != Block::Other) {
-                size += 8 + block.wide;
-                i += 8;
-                continue;
-            }
+    for (size_t i = 0; i < length; ++i) {
+        if (i + 4 <= length && ascii4(i)) {
+            size += 4;
+            i += 3;
+            continue;
         }
-        size += Utf8Size(NextCodePoint(text, length, i));
+        const auto unit = static_cast<char16_t>(text[i]);
+        size += unit < 0x80 ? 1 : unit < 0x800 ? 2 : 3;
     }
     out.resize(size);
-    if (size == 0) return;
-    char* p = &out[0];
+    char* const start = out.data();
+    char* p = start;
     for (size_t i = 0; i < length;) {
-        if (i + 8 <= length) {
-            const BlockInfo block = ClassifyBlock(text + i);
-            if (block.kind == Block::Ascii) {
-#if defined(__SSE2__)
-                const __m128i v = _mm_loadu_si128(reinterpret_cast<const __m128i*>(text + i));
-                _mm_storel_epi64(reinterpret_cast<__m128i*>(p), _mm_packus_epi16(v, v));
-                p += 8;
-#else
-                for (int k = 0; k < 8; ++k) *p++ = static_cast<char>(text[i + k]);
-#endif
-                i += 8;
-                continue;
-            }
-            if (block.kind == Block::TwoByte) {
-                for (int k = 0; k < 8; ++k) p = PutUtf8(p, static_cast<char16_t>(text[i + k]));
-                i += 8;
-                continue;
-            }
+        const auto unit = static_cast<char16_t>(text[i]);
+        if (i + 4 <= length && ascii4(i)) {
+            for (int k = 0; k < 4; ++k) *p++ = static_cast<char>(text[i + k]);
+            i += 4;
+        } else if (unit < 0x80) {
+            *p++ = static_cast<char>(unit);
+            ++i;
+        } else if (unit < 0x800) {
+            *p++ = static_cast<char>(0xC0 | (unit >> 6));
+            *p++ = static_cast<char>(0x80 | (unit & 0x3F));
+            ++i;
+        } else {
+            p = PutUtf8(p, NextCodePoint(text, length, i));
         }
-        p = PutUtf8(p, NextCodePoint(text, length, i));
     }
+    out.resize(static_cast<size_t>(p - start));
 }
 
-template <typename Unit>
-std::string EncodeUtf8(const Unit* text, size_t length) {
-    std::string out;
-    EncodeUtf8(text, length, out);
-    return out;
-}
-
-// Megabytes of receipt are scanned for their end eight units at a time, with
-// aligned loads, which never reach into the next page.
 size_t PlatformLength(const WCHAR_T* text) {
     size_t length = 0;
-#if defined(__SSE2__) && !defined(__SANITIZE_ADDRESS__) && !ZARVIK_HAS_ASAN
-    while (reinterpret_cast<uintptr_t>(text + length) % 16 != 0) {
-        if (text[length] == 0) return length;
-        ++length;
-    }
-    const __m128i zero = _mm_setzero_si128();
-    for (;; length += 8) {
-        const __m128i units = _mm_load_si128(reinterpret_cast<const __m128i*>(text + length));
-        const int mask = _mm_movemask_epi8(_mm_cmpeq_epi16(units, zero));
-        if (mask != 0) return length + static_cast<size_t>(__builtin_ctz(mask)) / 2;
-    }
-#else
     while (text[length] != 0) ++length;
     return length;
-#endif
 }
 
 }  // namespace
 
-std::string Utf16ToUtf8(const char16_t* text, size_t length) { return EncodeUtf8(text, length); }
+std::string Utf16ToUtf8(const char16_t* text, size_t length) {
+    std::string out;
+    EncodeUtf8(text, length, out);
+    return out;
+}
 
 std::string Utf16ToUtf8(const std::u16string& text) {
     return Utf16ToUtf8(text.data(), text.size());

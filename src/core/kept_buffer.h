@@ -1,33 +1,22 @@
-// Buffers kept from one call to the next: a till sends receipts of much the
-// same size all day, so their memory serves again instead of being taken from
-// the system and given back on every call. What a giant receipt grew is given
-// back.
+// The one rule for memory kept from one call to the next: a till sends
+// receipts of much the same size all day, so their buffers serve again instead
+// of being taken from the system and given back on every call; what a giant
+// receipt grew beyond the bound is given back when the call ends.
 #pragma once
 
 #include <cstddef>
-#include <string>
+#include <utility>
 
 namespace zarvik {
 
-// Gives the buffer's memory back once it has room for more than `most` bytes.
-inline void LetGoOfGiant(std::string& buffer, size_t most) {
-    if (buffer.capacity() > most) std::string().swap(buffer);
+constexpr size_t kKeptBytesAtMost = 16 << 20;
+
+// `buffer` is a std::string or std::vector.
+template <typename Buffer>
+void GiveBackGiant(Buffer& buffer) {
+    if (buffer.capacity() * sizeof(typename Buffer::value_type) > kKeptBytesAtMost) {
+        Buffer().swap(buffer);
+    }
 }
-
-// The same when the scope is left, whichever way.
-class LetGoOfGiantOnExit {
-  public:
-    LetGoOfGiantOnExit(std::string& buffer, size_t most) : buffer_(buffer), most_(most) {}
-    ~LetGoOfGiantOnExit() { LetGoOfGiant(buffer_, most_); }
-    LetGoOfGiantOnExit(const LetGoOfGiantOnExit&) = delete;
-    LetGoOfGiantOnExit& operator=(const LetGoOfGiantOnExit&) = delete;
-
-  private:
-    std::string& buffer_;
-    size_t most_;
-};
-
-// The most a request line or a receipt's text keeps between calls.
-constexpr size_t kKeptTextAtMost = 16 << 20;
 
 }  // namespace zarvik

@@ -3,8 +3,8 @@
 
 #include "driver/identity.h"
 #include "driver/kkt_driver.h"
-#include "driver/xml_output.h"
 #include "log/exchange_log.h"
+#include "model/documents.h"
 
 namespace zarvik {
 
@@ -33,11 +33,22 @@ std::string KktDriver::GetParameters() {
         const char* caption;
         const char* type;
         const char* defaultValue;
+        const char* description;  // the field's tooltip
+        const char* format;
     };
     static const Setting kSettings[] = {
-        {"ServerHost", "IP Сервера", "String", "127.0.0.1"},
-        {"ServerPort", "Порт сервера", "Number", "3333"},
-        {"PosId", "ID ФР", "String", nullptr},
+        {"ServerHost", "IP Сервера", "String", "127.0.0.1",
+         "IP-адрес или имя компьютера, на котором запущено приложение ЗАРВИК Касса. Если оно "
+         "работает на этом же компьютере, оставьте 127.0.0.1.",
+         nullptr},
+        {"ServerPort", "Порт сервера", "Number", "3333",
+         "TCP-порт, на котором приложение ЗАРВИК Касса принимает подключения драйвера: указан в "
+         "настройках подключения приложения (обычно 3333). Целое число от 1 до 65535.",
+         "ЧГ=0"},  // a port is no amount: 3 333 would read oddly
+        {"PosId", "ID ФР", "String", nullptr,
+         "Идентификатор этой кассы (фискального регистратора), под которым она заведена в "
+         "приложении ЗАРВИК Касса; его показывают настройки приложения.",
+         nullptr},
     };
 
     tinyxml2::XMLDocument document;
@@ -55,6 +66,8 @@ std::string KktDriver::GetParameters() {
         if (setting.defaultValue != nullptr) {
             parameter->SetAttribute("DefaultValue", setting.defaultValue);
         }
+        parameter->SetAttribute("Description", setting.description);
+        if (setting.format != nullptr) parameter->SetAttribute("FieldFormat", setting.format);
     }
     return PrintXml(document);
 }

@@ -4,7 +4,7 @@
 #include "applink/kassa_app_client.h"
 #include "core/driver_error.h"
 #include "driver/kkt_driver.h"
-#include "model/data_kkt.h"
+#include "model/documents.h"
 
 namespace zarvik {
 
@@ -34,14 +34,10 @@ DeviceTestResult KktDriver::DeviceTest() {
         app_.invoke("DeviceTest", {}, out);
         // A companion application that says nothing about itself has still
         // answered: the link works.
-        const rapidjson::Value& description = Client::member(out.result, "Description");
-        DeviceTestResult result{true, {}};
-        if (description.IsString()) {
-            result.description.assign(description.GetString(), description.GetStringLength());
-        }
-        return result;
+        return DeviceTestResult{true,
+                                Client::optionalString(out.result, "Description").value_or("")};
     } catch (const ZarvikKassaErrorException& error) {
-        return DeviceTestResult{false, error.message};
+        return DeviceTestResult{false, error.message, static_cast<int32_t>(error.code)};
     }
 }
 

@@ -1,101 +1,70 @@
 // Marking-code checks. The driver keeps no marking state: sessions, requests
 // and their GUIDs live in the companion application, and every call is
 // forwarded as it comes.
-#include "applink/json_text.h"
 #include "applink/kassa_app_client.h"
-#include "driver/answer_members.h"
 #include "driver/kkt_driver.h"
 #include "log/exchange_log.h"
-#include "model/marking_request.h"
+#include "model/documents.h"
+#include "model/json_text.h"
 
 namespace zarvik {
 
-namespace app {
-
-namespace {
-
 using Client = KassaAppClient;
 
-uint32_t ReadCode(const rapidjson::Value& object, const char* key) {
-    if (auto code = OptionalCode(object, key)) return *code;
-    return static_cast<uint32_t>(Client::readInt(object, key));  // names the key
+void KktDriver::OpenSessionRegistrationKM() {
+    JsonRpcResult out;
+    app_.invoke("OpenSessionRegistrationKM", {}, out);
 }
 
-}  // namespace
-
-void OpenSessionRegistrationKM(KassaAppClient& client) {
+void KktDriver::CloseSessionRegistrationKM() {
     JsonRpcResult out;
-    client.invoke("OpenSessionRegistrationKM", {}, out);
+    app_.invoke("CloseSessionRegistrationKM", {}, out);
 }
 
-void CloseSessionRegistrationKM(KassaAppClient& client) {
+std::string KktDriver::RequestKM(std::string request) {
+    log_.Info("***** Start RequestKM commmand *****");
+    log_.Info("RequestKM param:\n\n");
+    log_.Info(request);
+    const std::string text = RequestKMText(ParseRequestKM(std::move(request)));
     JsonRpcResult out;
-    client.invoke("CloseSessionRegistrationKM", {}, out);
-}
-
-RequestKMResult RequestKM(KassaAppClient& client, const zarvik::RequestKM& request) {
-    JsonRpcResult out;
-    client.invoke("RequestKM", {JsonRpcParam::String(RequestKMText(request))}, out);
+    app_.invoke("RequestKM", {JsonRpcParam::String(text)}, out);
     const rapidjson::Value& verdict = Client::member(out.result, "RequestKMResult");
     RequestKMResult result;
     result.Checking = Client::readBool(verdict, "Checking");
     result.CheckingResult = Client::readBool(verdict, "CheckingResult");
-    return result;
-}
-
-ProcessingKMResult GetProcessingKMResult(KassaAppClient& client, int32_t& requestStatus) {
-    JsonRpcResult out;
-    client.invoke("GetProcessingKMResult", {}, out);
-    requestStatus = Client::asInt(Client::member(out.result, "RequestStatus"));
-    const rapidjson::Value& processing = Client::member(out.result, "ProcessingKMResult");
-    ProcessingKMResult result;
-    result.Result = Client::readBool(processing, "Result");
-    result.ResultCode = ReadCode(processing, "ResultCode");
-    result.HandleCode = ReadCode(processing, "HandleCode");
-    result.StatusInfo = OptionalCode(processing, "StatusInfo");
-    // The platform matches the result to its request by this GUID.
-    if (auto guid = OptionalString(processing, "GUID")) result.GUID = *guid;
-    return result;
-}
-
-void ConfirmKM(KassaAppClient& client, const std::string& guid, uint32_t confirmationType) {
-    std::string text;
-    JsonTextStream stream(text, JsonTextStream::Form::Plain);
-    JsonTextWriter writer(stream);
-    writer.StartObject();
-    writer.Key("GUID");
-    writer.String(guid.c_str());
-    writer.Key("ConfirmationType");
-    writer.Uint(confirmationType);
-    writer.EndObject();
-    JsonRpcResult out;
-    client.invoke("ConfirmKM", {JsonRpcParam::String(std::move(text))}, out);
-}
-
-}  // namespace app
-
-void KktDriver::OpenSessionRegistrationKM() { app::OpenSessionRegistrationKM(app_); }
-
-void KktDriver::CloseSessionRegistrationKM() { app::CloseSessionRegistrationKM(app_); }
-
-std::string KktDriver::RequestKM(const std::string& request) {
-    log_.Info("***** Start RequestKM commmand *****");
-    log_.Info("RequestKM param:\n\n");
-    log_.Info(request);
-    const zarvik::RequestKM record = ParseRequestKM(request);
-    const std::string output = WriteRequestKMResult(app::RequestKM(app_, record));
+    const std::string output = WriteRequestKMResult(result);
     log_.Info("***** Finish RequestKM commmand *****");
     return output;
 }
 
 ProcessingKMOutput KktDriver::GetProcessingKMResult() {
+    JsonRpcResult out;
+    app_.invoke("GetProcessingKMResult", {}, out);
     ProcessingKMOutput output;
-    output.xml = WriteProcessingKMResult(app::GetProcessingKMResult(app_, output.requestStatus));
+    output.requestStatus = Client::optionalInt(out.result, "RequestStatus").value_or(0);
+    const rapidjson::Value& processing = Client::member(out.result, "ProcessingKMResult");
+    ProcessingKMResult result;
+    result.Result = Client::readBool(processing, "Result");
+    result.ResultCode = Client::readUnsigned(processing, "ResultCode");
+    result.HandleCode = Client::readUnsigned(processing, "HandleCode");
+    result.StatusInfo = Client::optionalUnsigned(processing, "StatusInfo");
+    // The platform matches the result to its request by this GUID.
+    result.GUID = Client::optionalString(processing, "GUID").value_or("");
+    output.xml = WriteProcessingKMResult(result);
     return output;
 }
 
 void KktDriver::ConfirmKM(const std::string& guid, uint32_t confirmationType) {
-    app::ConfirmKM(app_, guid, confirmationType);
+    std::string text = JsonText([&](JsonTextWriter& writer) {
+        writer.StartObject();
+        writer.Key("GUID");
+        writer.String(guid.c_str());
+        writer.Key("ConfirmationType");
+        writer.Uint(confirmationType);
+        writer.EndObject();
+    });
+    JsonRpcResult out;
+    app_.invoke("ConfirmKM", {JsonRpcParam::String(std::move(text))}, out);
 }
 
 }  // namespace zarvik

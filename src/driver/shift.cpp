@@ -6,24 +6,40 @@
 
 namespace zarvik {
 
-std::string KktDriver::OpenShift(const std::string& inputParameters) {
-    const CashierData cashier = ReadInputParameters(inputParameters);
+using Client = KassaAppClient;
+
+// "OpenShift": ShiftNumber and the three fiscal-storage flags, all required.
+std::string KktDriver::OpenShift(std::string inputParameters) {
+    const CashierData cashier = ReadInputParameters(std::move(inputParameters));
     OutputParameters record;
     record.DateTime.emplace();
-
-    app::OpenShift(app_, cashier, record);
+    JsonRpcResult out;
+    app_.invoke("OpenShift", {app::CashierParam(cashier)}, out);
+    record.ShiftNumber = Client::optionalUnsigned(out.result, "SessionNumber").value_or(0);
+    const rapidjson::Value& fn = Client::member(out.result, "OutputParameters");
+    record.FNError = Client::readBool(fn, "UrgentReplacementFN");
+    record.FNOverflow = Client::readBool(fn, "MemoryOverflowFN");
+    record.FNFail = Client::readBool(fn, "ResourcesExhaustionFN");
     app::GetOutputParametersAdditionalsStateInfo(app_, record);
     return WriteOutputParameters(record);
 }
 
-std::string KktDriver::CloseShift(const std::string& inputParameters) {
-    const CashierData cashier = ReadInputParameters(inputParameters);
+// "CloseShift": ShiftNumber, the backlog, and the flags when given.
+std::string KktDriver::CloseShift(std::string inputParameters) {
+    const CashierData cashier = ReadInputParameters(std::move(inputParameters));
     OutputParameters record;
     record.DateTime.emplace();
     record.Counters.emplace();
     record.CashBalance = 0.0;
-
-    app::CloseShift(app_, cashier, record);
+    JsonRpcResult out;
+    app_.invoke("CloseShift", {app::CashierParam(cashier)}, out);
+    record.ShiftNumber = Client::optionalUnsigned(out.result, "SessionNumber").value_or(0);
+    const rapidjson::Value& parameters = Client::member(out.result, "OutputParameters");
+    app::ReadBacklog(parameters, "BacklogDocumentsCounter", record);
+    // Unlike after opening, the flags are optional here.
+    record.FNError = Client::optionalBool(parameters, "UrgentReplacementFN");
+    record.FNOverflow = Client::optionalBool(parameters, "MemoryOverflowFN");
+    record.FNFail = Client::optionalBool(parameters, "ResourcesExhaustionFN");
     app::GetOutputParametersAdditionalsStateInfo(app_, record);
     app::GetOutputParametersAdditionalsOperationCounters(app_, record);
     app::GetOutputParametersAdditionalsCashBalance(app_, record);

@@ -2,44 +2,18 @@
 
 #include <string>
 
-#include "driver/answer_members.h"
-
 namespace zarvik::app {
 
 using Client = KassaAppClient;
 
 JsonRpcParam CashierParam(const CashierData& cashier) {
-    rapidjson::Document document;
-    const rapidjson::Value object = CashierDataToJson(cashier, document.GetAllocator());
-    return JsonRpcParam::String(WriteCompactJson(object));
-}
-
-void OpenShift(KassaAppClient& client, const CashierData& cashier, OutputParameters& record) {
-    JsonRpcResult out;
-    client.invoke("OpenShift", {CashierParam(cashier)}, out);
-    record.ShiftNumber = Client::asInt(Client::member(out.result, "SessionNumber"));
-    const rapidjson::Value& fn = Client::member(out.result, "OutputParameters");
-    record.FNError = Client::readBool(fn, "UrgentReplacementFN");
-    record.FNOverflow = Client::readBool(fn, "MemoryOverflowFN");
-    record.FNFail = Client::readBool(fn, "ResourcesExhaustionFN");
-}
-
-void CloseShift(KassaAppClient& client, const CashierData& cashier, OutputParameters& record) {
-    JsonRpcResult out;
-    client.invoke("CloseShift", {CashierParam(cashier)}, out);
-    record.ShiftNumber = Client::asInt(Client::member(out.result, "SessionNumber"));
-    const rapidjson::Value& parameters = Client::member(out.result, "OutputParameters");
-    ReadBacklog(parameters, "BacklogDocumentsCounter", record);
-    // Unlike after opening, the flags are optional here.
-    if (auto flag = OptionalFlag(parameters, "UrgentReplacementFN")) record.FNError = flag;
-    if (auto flag = OptionalFlag(parameters, "MemoryOverflowFN")) record.FNOverflow = flag;
-    if (auto flag = OptionalFlag(parameters, "ResourcesExhaustionFN")) record.FNFail = flag;
+    return JsonRpcParam::String(CashierDataToJson(cashier));
 }
 
 void GetOutputParametersAdditionalsStateInfo(KassaAppClient& client, OutputParameters& record) {
     JsonRpcResult out;
     client.invoke("GetOutputParametersAdditionalsStateInfo", {}, out);
-    record.ShiftState = Client::readInt(out.result, "ShiftState");
+    record.ShiftState = Client::readUnsigned(out.result, "ShiftState");
     record.DateTime = Client::readString(out.result, "DateTimeFiscal");
 }
 
@@ -64,16 +38,16 @@ void GetOutputParametersAdditionalsOperationCounters(KassaAppClient& client,
 void GetOutputParametersAdditionalsCashBalance(KassaAppClient& client, OutputParameters& record) {
     JsonRpcResult out;
     client.invoke("GetOutputParametersAdditionalsCashBalance", {}, out);
-    record.CashBalance = Client::asDouble(Client::member(out.result, "CashBalance"));
+    record.CashBalance = Client::optionalDouble(out.result, "CashBalance").value_or(0.0);
 }
 
 void ReadBacklog(const rapidjson::Value& container, const char* counterKey,
                  OutputParameters& record) {
-    record.BacklogDocumentsCounter = Client::asInt(Client::member(container, counterKey));
-    if (auto number = OptionalInt(container, "BacklogDocumentFirstNumber")) {
+    record.BacklogDocumentsCounter = Client::optionalUnsigned(container, counterKey).value_or(0);
+    if (auto number = Client::optionalUnsigned(container, "BacklogDocumentFirstNumber")) {
         record.BacklogDocumentFirstNumber = number;
     }
-    if (auto text = OptionalString(container, "BacklogDocumentFirstDateTime")) {
+    if (auto text = Client::optionalString(container, "BacklogDocumentFirstDateTime")) {
         record.BacklogDocumentFirstDateTime = text;
     }
 }

@@ -7,18 +7,12 @@
 
 #include "applink/kassa_app_client.h"
 #include "model/cashier.h"
-#include "model/output_parameters.h"
+#include "model/documents.h"
 
 namespace zarvik::app {
 
 // The cashier as compact JSON text in one String parameter.
 JsonRpcParam CashierParam(const CashierData& cashier);
-
-// "OpenShift": ShiftNumber and the three fiscal-storage flags, all required.
-void OpenShift(KassaAppClient& client, const CashierData& cashier, OutputParameters& record);
-
-// "CloseShift": ShiftNumber, the backlog, and the flags when given.
-void CloseShift(KassaAppClient& client, const CashierData& cashier, OutputParameters& record);
 
 // "GetOutputParametersAdditionalsStateInfo": DateTime and ShiftState.
 void GetOutputParametersAdditionalsStateInfo(KassaAppClient& client, OutputParameters& record);

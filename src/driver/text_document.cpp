@@ -7,20 +7,11 @@
 
 namespace zarvik {
 
-namespace app {
-
 // The answer's result is not read: any answer without an error is printed.
-void PrintTextDocument(KassaAppClient& client, const std::vector<TextDocumentLine>& lines) {
-    rapidjson::Document document;
-    const rapidjson::Value array = TextDocumentToJson(lines, document.GetAllocator());
+void KktDriver::PrintTextDocument(std::string document) {
+    const std::vector<TextDocumentLine> lines = ReadTextDocument(std::move(document));
     JsonRpcResult out;
-    client.invoke("PrintTextDocument", {JsonRpcParam::String(WriteCompactJson(array))}, out);
-}
-
-}  // namespace app
-
-void KktDriver::PrintTextDocument(const std::string& document) {
-    app::PrintTextDocument(app_, ReadTextDocument(document));
+    app_.invoke("PrintTextDocument", {JsonRpcParam::String(TextDocumentToJson(lines))}, out);
 }
 
 }  // namespace zarvik

@@ -4,6 +4,7 @@
 #include <stdexcept>
 
 #include "core/kept_buffer.h"
+#include "platform/file_rename.h"
 #include "platform/folders.h"
 
 namespace zarvik {
@@ -20,6 +21,26 @@ constexpr bool kCrLf = true;
 #else
 constexpr bool kCrLf = false;
 #endif
+
+std::string Older(const std::string& path, int number) {
+    return path + "." + std::to_string(number);
+}
+
+// Frees ".1" by moving each older copy one place up, the oldest dropped when
+// all places are taken, then renames the log to ".1". Stops at the first
+// refusal: nothing has been lost, and the next attempt goes on from there.
+bool RenameToOlder(const std::string& path) {
+    int free = 1;
+    while (free <= ExchangeLog::kOlderFiles && platform::SizeAt(Older(path, free)) >= 0) ++free;
+    if (free > ExchangeLog::kOlderFiles) {
+        free = ExchangeLog::kOlderFiles;
+        if (!platform::RemoveFile(Older(path, free))) return false;
+    }
+    for (; free > 1; --free) {
+        if (!platform::RenameFile(Older(path, free - 1), Older(path, free))) return false;
+    }
+    return platform::RenameFile(path, Older(path, 1));
+}
 
 }  // namespace
 
@@ -50,7 +71,8 @@ std::string ComputeLogPath(const std::string& folderName, const std::string& fil
     return platform::JoinPath(folder, fileName);
 }
 
-ExchangeLog::ExchangeLog(const std::string& path) : path_(path), file_(path) {}
+ExchangeLog::ExchangeLog(const std::string& path, int64_t rotateAt)
+    : path_(path), rotateAt_(rotateAt), file_(path) {}
 
 void ExchangeLog::Write(std::string_view level, std::string_view message) {
     if (!file_.isOpen()) return;
@@ -69,6 +91,7 @@ void ExchangeLog::Write(std::string_view level, std::string_view message) {
         const std::string_view pieces[] = {line, message, "\n"};
         file_.append(pieces, 3);
         line.clear();
+        RotateWhenFull();
         return;
     }
     if (kCrLf) {
@@ -92,7 +115,22 @@ void ExchangeLog::Flush() noexcept {
     if (pending_.empty()) return;
     file_.append(pending_.data(), pending_.size());
     pending_.clear();
-    LetGoOfGiant(pending_, 1 << 20);
+    GiveBackGiant(pending_);
+    RotateWhenFull();
+}
+
+void ExchangeLog::RotateWhenFull() noexcept {
+    if (file_.size() <= rotateAt_) return;
+    try {
+        platform::RenameLock lock(path_);
+        if (!lock.held()) return;
+        // Another writer may have rotated it already: then only our handle,
+        // still on what is now an older copy, has to move.
+        if (platform::SizeAt(path_) > rotateAt_ && !RenameToOlder(path_)) return;
+        file_.reopen(path_);
+    } catch (...) {
+        // The fiscal operation never fails for its log.
+    }
 }
 
 }  // namespace zarvik

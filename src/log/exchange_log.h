@@ -2,6 +2,7 @@
 // what came back, one line per entry, for the support engineer at the till.
 #pragma once
 
+#include <cstdint>
 #include <ctime>
 #include <string>
 #include <string_view>
@@ -21,12 +22,22 @@ std::string ComputeLogPath(const std::string& folderName, const std::string& fil
 // Lines are held while the driver works on a call and reach the file together
 // at each Flush: once a request has gone to the companion, before its answer
 // is awaited (so that a call that never returns still shows what it sent),
-// and when the platform's call ends. A receipt's dozen lines then cost a few writes instead of a dozen,
-// and each write holds whole lines, so components sharing the file never cut
-// into each other's lines.
+// and when the platform's call ends. A receipt's dozen lines then cost a few writes instead of a
+// dozen, and each write holds whole lines, so components sharing the file never cut into each
+// other's lines.
+//
+// The log is bounded: once the file passes 50 MB it becomes "<path>.1" (an
+// older ".1" becomes ".2", and so on up to ".5"; the oldest goes) and a new
+// file starts at the same path. When the system refuses a rename (an editor
+// holding the file on Windows), the log goes on where it is and tries again
+// at the next flush.
 class ExchangeLog {
   public:
-    explicit ExchangeLog(const std::string& path);  // a file that cannot be opened is not an error
+    static constexpr int64_t kRotateAt = int64_t{50} << 20;
+    static constexpr int kOlderFiles = 5;
+
+    // A file that cannot be opened is not an error. Tests shorten `rotateAt`.
+    explicit ExchangeLog(const std::string& path, int64_t rotateAt = kRotateAt);
     ~ExchangeLog() { Flush(); }
     ExchangeLog(const ExchangeLog&) = delete;
     ExchangeLog& operator=(const ExchangeLog&) = delete;
@@ -42,8 +53,10 @@ class ExchangeLog {
 
   private:
     std::string_view Timestamp();
+    void RotateWhenFull() noexcept;
 
     std::string path_;
+    int64_t rotateAt_;
     platform::AppendFile file_;
     std::string pending_;  // whole lines not yet written
     std::time_t stampedAt_ = -1;

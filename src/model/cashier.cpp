@@ -1,6 +1,7 @@
 #include "model/cashier.h"
 
 #include "core/driver_error.h"
+#include "model/json_text.h"
 
 namespace zarvik {
 
@@ -24,35 +25,34 @@ const CashierField kCashierFields[] = {
 
 CashierData ReadCashierData(const XmlElement& parameters) {
     CashierData cashier;
-    for (const auto& row : kCashierFields) {
-        if (const char* value = parameters.Attribute(row.xml)) cashier.*row.field = value;
-    }
+    for (const auto& row : kCashierFields)
+        cashier.*row.field = parameters.attribute(row.xml).value();
     return cashier;
 }
 
-CashierData ReadInputParameters(const std::string& xml) {
-    XmlDocument document;
-    if (document.Parse(xml.data(), xml.size()) != XmlParseResult::Success) {
-        throw InputDataError("входные параметры не являются корректным XML");
-    }
-    const XmlElement* root = document.RootElement();
-    if (root == nullptr) throw InputDataError("во входных параметрах отсутствует корневой элемент");
-    const XmlElement* parameters = root->FirstChildElement("Parameters");
-    if (parameters == nullptr) throw InputDataError("отсутствует элемент Parameters");
-    return ReadCashierData(*parameters);
+CashierData ReadInputParameters(std::string xml) {
+    const char* const kNotXml = "входные параметры не являются корректным XML";
+    pugi::xml_document document;
+    const XmlElement parameters =
+        ParseDocument(document, xml, kNotXml, kNotXml,
+                      "во входных параметрах отсутствует корневой элемент")
+            .child("Parameters");
+    if (!parameters) throw InputDataError("отсутствует элемент Parameters");
+    return ReadCashierData(parameters);
 }
 
-rapidjson::Value CashierDataToJson(const CashierData& cashier,
-                                   rapidjson::Document::AllocatorType& allocator) {
-    rapidjson::Value object(rapidjson::kObjectType);
-    for (const auto& row : kCashierFields) {
-        const std::string& text = cashier.*row.field;
-        if (text.empty() && !row.sentWhenEmpty) continue;
-        // Up to the first zero byte, as the platform's text ends there.
-        object.AddMember(rapidjson::StringRef(row.json), rapidjson::Value(text.c_str(), allocator),
-                         allocator);
-    }
-    return object;
+std::string CashierDataToJson(const CashierData& cashier) {
+    return JsonText([&](JsonTextWriter& writer) {
+        writer.StartObject();
+        for (const auto& row : kCashierFields) {
+            const std::string& text = cashier.*row.field;
+            if (text.empty() && !row.sentWhenEmpty) continue;
+            writer.Name(row.json);
+            // Up to the first zero byte, as the platform's text ends there.
+            writer.Text(text.c_str(), std::char_traits<char>::length(text.c_str()));
+        }
+        writer.EndObject();
+    });
 }
 
 }  // namespace zarvik

@@ -3,11 +3,9 @@
 // application.
 #pragma once
 
-#include <rapidjson/document.h>
-
 #include <string>
 
-#include "model/xml_reader.h"
+#include "model/xml_input.h"
 
 namespace zarvik {
 
@@ -24,12 +22,11 @@ CashierData ReadCashierData(const XmlElement& parameters);
 // The whole input-parameters document: its root element (any name) and the
 // root's first `Parameters` child. Text that does not parse, or lacks either
 // element, is code 8 naming what is missing.
-CashierData ReadInputParameters(const std::string& xml);
+CashierData ReadInputParameters(std::string xml);
 
-// "CashierName" always; the other members only when not empty. The tax
-// number is read as "CashierINN" but the companion application calls it
-// "CashierVATIN".
-rapidjson::Value CashierDataToJson(const CashierData& cashier,
-                                   rapidjson::Document::AllocatorType& allocator);
+// The compact JSON text: "CashierName" always, the other members only when
+// not empty. The tax number is read as "CashierINN" but the companion
+// application calls it "CashierVATIN".
+std::string CashierDataToJson(const CashierData& cashier);
 
 }  // namespace zarvik

@@ -48,30 +48,14 @@ void WriteCheckDocument(const CheckPackage& check, JsonTextWriter& writer) {
     writer.EndObject();
 }
 
-// Room for the whole document at once: a position takes some 600 bytes.
-size_t ExpectedSize(const CheckPackage& check) { return 1024 + check.FiscalStrings.size() * 768; }
-
 }  // namespace
 
-std::string CheckDocumentText(const CheckPackage& check) {
-    std::string text;
-    text.reserve(ExpectedSize(check));
-    JsonTextStream stream(text, JsonTextStream::Form::Plain);
-    JsonTextWriter writer(stream);
-    WriteCheckDocument(check, writer);
-    return text;
-}
-
-JsonRpcParams ProcessCheckParams(bool electronically, const CheckPackage& check) {
-    JsonRpcParams params;
-    params.reserve(3);
-    params.push_back(JsonRpcParam::String(std::string()));
-    params.push_back(JsonRpcParam::Bool(electronically));
-    // Escaped, the document grows by a backslash before each quotation mark.
-    params.push_back(JsonRpcParam::Document(
-        [&check](JsonTextWriter& writer) { WriteCheckDocument(check, writer); },
-        ExpectedSize(check) * 5 / 4));
-    return params;
+// Room for the whole document at once: a position takes some 600 bytes, and
+// escaped the document grows by a backslash before each quotation mark.
+std::string CheckDocumentText(const CheckPackage& check, JsonTextStream::Form form) {
+    const size_t expected = 1024 + check.FiscalStrings.size() * 768;
+    return JsonText([&](JsonTextWriter& writer) { WriteCheckDocument(check, writer); }, form,
+                    form == JsonTextStream::Form::Plain ? expected : expected * 5 / 4);
 }
 
 }  // namespace zarvik

@@ -5,17 +5,14 @@
 
 #include <string>
 
-#include "applink/json_rpc_client.h"
 #include "model/check_package.h"
+#include "model/json_text.h"
 
 namespace zarvik {
 
-// The compact text of the check document.
-std::string CheckDocumentText(const CheckPackage& check);
-
-// The operation's own parameters after PosId and the request counter: an
-// empty string, the electronically flag, the check document (written into
-// the request when it is made; `check` must outlive the parameters).
-JsonRpcParams ProcessCheckParams(bool electronically, const CheckPackage& check);
+// The compact text of the check document; in the escaped form the finished
+// JSON string that holds it, as it stands in the request.
+std::string CheckDocumentText(const CheckPackage& check,
+                              JsonTextStream::Form form = JsonTextStream::Form::Plain);
 
 }  // namespace zarvik

@@ -140,42 +140,27 @@ const Field<CheckPackage> kPaymentsFields[] = {
     Row<&CP::Barter>("Barter", "CashProvision", NonZero, Number, WhenPresent),
 };
 
-const XmlElement& RequiredChild(const XmlElement& root, const char* name) {
-    const XmlElement* child = root.FirstChildElement(name);
-    if (child == nullptr) throw InputDataError(std::string("отсутствует элемент ") + name);
-    return *child;
-}
-
-std::size_t CountChildren(const XmlElement& parent, const char* name) {
-    std::size_t count = 0;
-    for (auto* e = parent.FirstChildElement(name); e != nullptr; e = e->NextSiblingElement(name)) {
-        ++count;
-    }
-    return count;
+XmlElement RequiredChild(const XmlElement& root, const char* name) {
+    const XmlElement child = root.child(name);
+    if (!child) throw InputDataError(std::string("отсутствует элемент ") + name);
+    return child;
 }
 
 // Three passes: the companion takes positions, text lines and barcodes as
 // three lists, so their interleaving in the package is not kept.
-// Positions are read over those already in the list (every row sets its
-// member), so that their strings keep their memory from one receipt to the
-// next.
 void ReadPositions(const XmlElement& positions, CheckPackage& check) {
-    check.FiscalStrings.resize(CountChildren(positions, "FiscalString"));
     int number = 0;
-    for (auto* e = positions.FirstChildElement("FiscalString"); e != nullptr;
-         e = e->NextSiblingElement("FiscalString")) {
-        FiscalString& position = check.FiscalStrings[static_cast<size_t>(number)];
-        ReadFields(*e, kFiscalStringFields, position, Where{"FiscalString", ++number});
+    for (const XmlElement e : positions.children("FiscalString")) {
+        ReadFields(e, kFiscalStringFields, check.FiscalStrings.emplace_back(),
+                   Where{"FiscalString", ++number});
     }
-    for (auto* e = positions.FirstChildElement("TextString"); e != nullptr;
-         e = e->NextSiblingElement("TextString")) {
-        if (const char* text = e->Attribute("Text")) check.TextStrings.emplace_back(text);
+    for (const XmlElement e : positions.children("TextString")) {
+        if (const pugi::xml_attribute text = e.attribute("Text")) {
+            check.TextStrings.emplace_back(text.value());
+        }
     }
-    for (auto* e = positions.FirstChildElement("Barcode"); e != nullptr;
-         e = e->NextSiblingElement("Barcode")) {
-        const char* type = e->Attribute("Type");
-        const char* value = e->Attribute("ValueBase64");
-        Barcode barcode{type ? type : "", value ? value : ""};
+    for (const XmlElement e : positions.children("Barcode")) {
+        Barcode barcode{e.attribute("Type").value(), e.attribute("ValueBase64").value()};
         if (!barcode.Type.empty() || !barcode.ValueBase64.empty()) {
             check.Barcodes.push_back(std::move(barcode));
         }
@@ -185,7 +170,9 @@ void ReadPositions(const XmlElement& positions, CheckPackage& check) {
 }  // namespace
 
 void ReadCheckPackage(const XmlElement& root, CheckPackage& check) {
+    // Read fresh; only the room of the position list is kept for the next receipt.
     std::vector<FiscalString> positions = std::move(check.FiscalStrings);
+    positions.clear();
     check = CheckPackage();
     check.FiscalStrings = std::move(positions);
     ReadFields(RequiredChild(root, "Parameters"), kParametersFields, check, Where{"Parameters"});
@@ -193,21 +180,18 @@ void ReadCheckPackage(const XmlElement& root, CheckPackage& check) {
     ReadFields(RequiredChild(root, "Payments"), kPaymentsFields, check, Where{"Payments"});
 }
 
-CheckPackage ParseCheckPackage(const std::string& text) {
-    XmlDocument document;
-    CheckPackage check;
-    ParseCheckPackage(text, document, check);
-    return check;
+void ParseCheckPackage(std::string& text, CheckPackage& check) {
+    pugi::xml_document document;
+    const char* noRoot = "отсутствует корневой элемент пакета чека";
+    ReadCheckPackage(ParseDocument(document, text, "пакет чека не является корректным XML", noRoot,
+                                   noRoot, true),
+                     check);
 }
 
-void ParseCheckPackage(const std::string& text, XmlDocument& document, CheckPackage& check) {
-    if (document.Parse(text.data(), text.size()) == XmlParseResult::Error) {
-        throw InputDataError("пакет чека не является корректным XML (строка " +
-                             FormatInt(document.ErrorLineNum()) + ")");
-    }
-    const XmlElement* root = document.RootElement();
-    if (root == nullptr) throw InputDataError("отсутствует корневой элемент пакета чека");
-    ReadCheckPackage(*root, check);
+CheckPackage ParseCheckPackage(std::string text) {
+    CheckPackage check;
+    ParseCheckPackage(text, check);
+    return check;
 }
 
 void WriteCheckParameters(const CheckPackage& check, JsonTextWriter& writer) {

@@ -134,16 +134,15 @@ struct CheckPackage {
     std::optional<double> Barter;
 };
 
-// Parses the package text and reads it. Text that is not well-formed XML, has
-// no root element or lacks a required item throws InputDataError naming the
-// first missing item; so does a number attribute that reads as nan or inf.
-CheckPackage ParseCheckPackage(const std::string& text);
-// The same into `check` with the caller's document: the document's buffers and
-// the room of the position list serve again for the next package.
-void ParseCheckPackage(const std::string& text, XmlDocument& document, CheckPackage& check);
+// Parses the package text in place and reads it into `check`, which is reset
+// as a whole first (its position list keeps only its room). Text that is not
+// well-formed XML, has no root element or lacks a required item throws
+// InputDataError naming the first missing item; so does a number attribute
+// that reads as nan or inf.
+void ParseCheckPackage(std::string& text, CheckPackage& check);
+CheckPackage ParseCheckPackage(std::string text);
 
-// Reads the package from its root element, whatever the root's name, into
-// `check`, whose position list keeps its room.
+// Reads the package from its root element, whatever the root's name.
 void ReadCheckPackage(const XmlElement& root, CheckPackage& check);
 
 // The check document's "Parameters" object, one "FiscalString" object and the

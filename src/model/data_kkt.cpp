@@ -1,9 +1,5 @@
 #include "model/data_kkt.h"
 
-#include <tinyxml2.h>
-
-#include "driver/xml_output.h"
-
 namespace zarvik {
 
 namespace {
@@ -50,19 +46,5 @@ const std::array<DataKKTField, 30> kDataKKTFields = {{
     Text("OFDCompany", "OFDOrganizationName", &DataKKT::OFDCompany),
     Text("OFDCompanyINN", "OFDVATIN", &DataKKT::OFDCompanyINN),
 }};
-
-std::string WriteDataKKTXml(const DataKKT& record) {
-    tinyxml2::XMLDocument document;
-    tinyxml2::XMLElement* parameters = document.NewElement("Parameters");
-    document.InsertEndChild(parameters);
-    for (const DataKKTField& field : kDataKKTFields) {
-        if (field.text != nullptr) {
-            parameters->SetAttribute(field.xml, (record.*field.text).c_str());
-        } else {
-            parameters->SetAttribute(field.xml, record.*field.flag ? "true" : "false");
-        }
-    }
-    return PrintXml(document);
-}
 
 }  // namespace zarvik

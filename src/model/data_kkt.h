@@ -52,7 +52,4 @@ struct DataKKTField {
 // In the order of the attributes of the output and of reading the answer.
 extern const std::array<DataKKTField, 30> kDataKKTFields;
 
-// <Parameters .../> with the 30 attributes, printed by the default printer.
-std::string WriteDataKKTXml(const DataKKT& record);
-
 }  // namespace zarvik

@@ -22,10 +22,10 @@
 #include <string>
 #include <type_traits>
 
-#include "applink/json_text.h"
 #include "core/driver_error.h"
 #include "core/numbers.h"
-#include "model/xml_reader.h"
+#include "model/json_text.h"
+#include "model/xml_input.h"
 
 namespace zarvik {
 
@@ -40,8 +40,7 @@ enum Presence {
 };
 
 // How the value is written to JSON. Integer and Unsigned differ only for
-// negative input: the companion reads some 32-bit fields as unsigned, so -1
-// goes out as 4294967295 there.
+// negative input.
 enum Kind { Text, Integer, Unsigned, Number, Object };
 
 // When the member is written.
@@ -88,10 +87,9 @@ struct Field {
 // The first child element of that name, if it carries at least one attribute:
 // the platform writes empty part elements as placeholders, and those mean
 // "not given".
-inline const XmlElement* UsablePart(const XmlElement& parent, const char* name) {
-    const XmlElement* child = parent.FirstChildElement(name);
-    if (child == nullptr || child->FirstAttribute() == nullptr) return nullptr;
-    return child;
+inline XmlElement UsablePart(const XmlElement& parent, const char* name) {
+    const XmlElement child = parent.child(name);
+    return child.first_attribute() ? child : XmlElement();
 }
 
 namespace detail {
@@ -101,136 +99,90 @@ struct MemberOf;
 template <typename R, typename T>
 struct MemberOf<T R::*> {
     using Record = R;
-    using Type = T;
 };
 
 template <typename T>
-struct IsOptional : std::false_type {};
+struct Value {
+    using Type = T;
+    static constexpr bool optional = false;
+};
 template <typename T>
-struct IsOptional<std::optional<T>> : std::true_type {};
+struct Value<std::optional<T>> {
+    using Type = T;
+    static constexpr bool optional = true;
+};
 
-inline const char* AttributeText(const char* text, const char* name, field::Presence presence,
-                                 const Where& where) {
-    if (text == nullptr && presence == field::Required) {
-        throw InputDataError(std::string("отсутствует атрибут ") + name + " " + where.Describe());
+}  // namespace detail
+
+// The record a pointer to member belongs to.
+template <auto Member>
+using RecordOf = typename detail::MemberOf<decltype(Member)>::Record;
+
+namespace detail {
+
+// The value rules: `text` is null when the attribute is absent, and the
+// record is a fresh one, so an absent attribute leaves the member as made.
+template <auto Member>
+void ReadMember(const XmlElement&, const Field<RecordOf<Member>>& row, RecordOf<Member>& record,
+                const Where& where, const char* text) {
+    if (text == nullptr) {
+        if (row.presence != field::Required) return;
+        throw InputDataError(std::string("отсутствует атрибут ") + row.xml + " " +
+                             where.Describe());
     }
-    return text;
-}
-
-inline double ScanFinite(const char* text, const char* attribute, const Where& where) {
-    const double value = ScanDouble(text);
-    // The JSON writer cannot write nan or inf; a fiscal amount that is not a
-    // number is refused rather than sent as garbage.
-    if (!std::isfinite(value)) {
-        throw InputDataError(std::string("недопустимое числовое значение атрибута ") + attribute +
-                             " " + where.Describe() + ": " + text);
-    }
-    return value;
-}
-
-// The value rules, one overload per member type; `text` is null when the
-// attribute is absent. Every rule sets its member whatever the text, so a
-// record read before (a receipt's positions are read into the records of the
-// previous receipt, to keep their memory) keeps nothing of it.
-inline void ReadValue(const char* text, field::Presence, const char*, const Where&,
-                      std::string& value) {
-    if (text != nullptr) {
+    auto& value = record.*Member;
+    using V = Value<std::decay_t<decltype(value)>>;
+    if constexpr (std::is_same_v<typename V::Type, std::string>) {
         value = text;
     } else {
-        value.clear();
+        typename V::Type number;
+        if constexpr (std::is_same_v<typename V::Type, int32_t>) {
+            number = ScanInt(text);
+        } else {
+            number = ScanFinite(text, row.xml, where.Describe());
+        }
+        if (!V::optional || row.presence == field::IfAttribute || number != 0) value = number;
     }
-}
-inline void ReadValue(const char* text, field::Presence, const char*, const Where&,
-                      std::optional<std::string>& value) {
-    if (text != nullptr) {
-        value = text;
-    } else {
-        value.reset();
-    }
-}
-inline void ReadValue(const char* text, field::Presence, const char*, const Where&,
-                      int32_t& value) {
-    value = ScanInt(text);
-}
-inline void ReadValue(const char* text, field::Presence presence, const char*, const Where&,
-                      std::optional<int32_t>& value) {
-    value.reset();
-    if (text == nullptr) return;
-    const int32_t number = ScanInt(text);
-    if (presence == field::IfAttribute || number != 0) value = number;
-}
-inline void ReadValue(const char* text, field::Presence, const char* name, const Where& where,
-                      double& value) {
-    value = text == nullptr ? 0.0 : ScanFinite(text, name, where);
-}
-inline void ReadValue(const char* text, field::Presence presence, const char* name,
-                      const Where& where, std::optional<double>& value) {
-    value.reset();
-    if (text == nullptr) return;
-    const double number = ScanFinite(text, name, where);
-    if (presence == field::IfAttribute || number != 0.0) value = number;
-}
-
-inline void WriteValue(JsonTextWriter& writer, const std::string& text, field::Kind) {
-    writer.Text(text);
-}
-inline void WriteValue(JsonTextWriter& writer, int32_t number, field::Kind kind) {
-    if (kind == field::Unsigned) {
-        writer.Uint(static_cast<uint32_t>(number));
-    } else {
-        writer.Int(number);
-    }
-}
-inline void WriteValue(JsonTextWriter& writer, double number, field::Kind) {
-    WriteJsonNumber(writer, number);
-}
-
-template <typename T>
-bool Written(const T&, field::Written) {
-    return true;
-}
-inline bool Written(const std::string& text, field::Written written) {
-    return written == field::Always || !text.empty();
 }
 
 template <auto Member>
-void ReadMember(const XmlElement&, const Field<typename MemberOf<decltype(Member)>::Record>& row,
-                typename MemberOf<decltype(Member)>::Record& record, const Where& where,
-                const char* text) {
-    ReadValue(AttributeText(text, row.xml, row.presence, where), row.presence, row.xml, where,
-              record.*Member);
-}
-
-template <auto Member>
-void WriteMember(const Field<typename MemberOf<decltype(Member)>::Record>& row,
-                 const typename MemberOf<decltype(Member)>::Record& record,
+void WriteMember(const Field<RecordOf<Member>>& row, const RecordOf<Member>& record,
                  JsonTextWriter& writer) {
-    const auto& value = record.*Member;
-    if constexpr (IsOptional<std::decay_t<decltype(value)>>::value) {
-        if (!value) return;
+    const auto& member = record.*Member;
+    using V = Value<std::decay_t<decltype(member)>>;
+    const typename V::Type* value = nullptr;
+    if constexpr (V::optional) {
+        if (member) value = &*member;
+    } else {
+        value = &member;
+    }
+    if (value == nullptr) return;
+    if constexpr (std::is_same_v<typename V::Type, std::string>) {
+        if (row.written == field::NonEmpty && value->empty()) return;
         writer.Name(row.json);
-        WriteValue(writer, *value, row.kind);
-    } else if (Written(value, row.written)) {
+        writer.Text(*value);
+    } else if constexpr (std::is_same_v<typename V::Type, int32_t>) {
         writer.Name(row.json);
-        WriteValue(writer, value, row.kind);
+        // The companion reads some 32-bit fields as unsigned: -1 goes as 4294967295.
+        if (row.kind == field::Unsigned) {
+            writer.Uint(static_cast<uint32_t>(*value));
+        } else {
+            writer.Int(*value);
+        }
+    } else {
+        writer.Name(row.json);
+        writer.Double(*value);  // finite: ScanFinite let nothing else in
     }
 }
 
 template <auto Member, auto Read>
-void ReadPartMember(const XmlElement& element,
-                    const Field<typename MemberOf<decltype(Member)>::Record>& row,
-                    typename MemberOf<decltype(Member)>::Record& record, const Where&,
-                    const char*) {
-    if (const XmlElement* child = UsablePart(element, row.xml)) {
-        record.*Member = Read(*child);
-    } else {
-        (record.*Member).reset();
-    }
+void ReadPartMember(const XmlElement& element, const Field<RecordOf<Member>>& row,
+                    RecordOf<Member>& record, const Where&, const char*) {
+    if (const XmlElement child = UsablePart(element, row.xml)) record.*Member = Read(child);
 }
 
 template <auto Member, auto Write>
-void WritePartMember(const Field<typename MemberOf<decltype(Member)>::Record>& row,
-                     const typename MemberOf<decltype(Member)>::Record& record,
+void WritePartMember(const Field<RecordOf<Member>>& row, const RecordOf<Member>& record,
                      JsonTextWriter& writer) {
     if (const auto& part = record.*Member) {
         writer.Name(row.json);
@@ -242,11 +194,8 @@ void WritePartMember(const Field<typename MemberOf<decltype(Member)>::Record>& r
 
 // A row for a member holding text or a number.
 template <auto Member>
-constexpr Field<typename detail::MemberOf<decltype(Member)>::Record> Row(const char* xml,
-                                                                         const char* json,
-                                                                         field::Presence presence,
-                                                                         field::Kind kind,
-                                                                         field::Written written) {
+constexpr Field<RecordOf<Member>> Row(const char* xml, const char* json, field::Presence presence,
+                                      field::Kind kind, field::Written written) {
     return {xml,
             json,
             presence,
@@ -260,8 +209,7 @@ constexpr Field<typename detail::MemberOf<decltype(Member)>::Record> Row(const c
 // child element by Read (P from an element), written as the object Write
 // writes (P and the writer), only when present.
 template <auto Member, auto Read, auto Write>
-constexpr Field<typename detail::MemberOf<decltype(Member)>::Record> PartRow(const char* xml,
-                                                                             const char* json) {
+constexpr Field<RecordOf<Member>> PartRow(const char* xml, const char* json) {
     return {xml,
             json,
             field::IfAttribute,
@@ -282,8 +230,8 @@ void ReadFields(const XmlElement& element, const Field<R> (&table)[N], R& record
                 const Where& where) {
     const char* texts[N] = {};
     std::size_t next = 0;
-    for (const XmlAttribute* a = element.FirstAttribute(); a != nullptr; a = a->Next()) {
-        const char* name = a->Name();
+    for (const pugi::xml_attribute a : element.attributes()) {
+        const char* name = a.name();
         for (std::size_t k = 0; k < N; ++k) {
             const std::size_t i = next + k < N ? next + k : next + k - N;
             const char* xml = table[i].xml;
@@ -291,7 +239,7 @@ void ReadFields(const XmlElement& element, const Field<R> (&table)[N], R& record
             // empty, so the second bytes exist once the first ones match.
             if (table[i].kind != field::Object && xml[0] == name[0] && xml[1] == name[1] &&
                 std::strcmp(xml, name) == 0) {
-                texts[i] = a->Value();
+                texts[i] = a.value();
                 next = i + 1 < N ? i + 1 : 0;
                 break;
             }
@@ -322,7 +270,7 @@ using TableRecord = typename std::decay_t<decltype(Table[0])>::Record;
 template <const auto& Table>
 TableRecord<Table> ReadTablePart(const XmlElement& element) {
     TableRecord<Table> part;
-    ReadFields(element, Table, part, Where{element.Name()});
+    ReadFields(element, Table, part, Where{element.name()});
     return part;
 }
 
@@ -335,8 +283,7 @@ void WriteTablePart(const TableRecord<Table>& part, JsonTextWriter& writer) {
 
 // A PartRow whose part is read and written by the part's own table.
 template <auto Member, const auto& Table>
-constexpr Field<typename detail::MemberOf<decltype(Member)>::Record> TablePartRow(
-    const char* xml, const char* json) {
+constexpr Field<RecordOf<Member>> TablePartRow(const char* xml, const char* json) {
     return PartRow<Member, &detail::ReadTablePart<Table>, &detail::WriteTablePart<Table>>(xml,
                                                                                           json);
 }

@@ -45,16 +45,9 @@ FractionalQuantity ReadFractionalQuantity(const XmlElement& element) {
     return quantity;
 }
 
-std::optional<GoodCodeData> ReadGoodCodeDataOf(const XmlElement& parent) {
-    if (const XmlElement* child = UsablePart(parent, "GoodCodeData")) {
-        return ReadGoodCodeData(*child);
-    }
-    return std::nullopt;
-}
-
 std::optional<FractionalQuantity> ReadFractionalQuantityOf(const XmlElement& parent) {
-    if (const XmlElement* child = UsablePart(parent, "FractionalQuantity")) {
-        return ReadFractionalQuantity(*child);
+    if (const XmlElement child = UsablePart(parent, "FractionalQuantity")) {
+        return ReadFractionalQuantity(child);
     }
     return std::nullopt;
 }

@@ -6,6 +6,7 @@
 // Use from another record (a receipt position, a marking-code request):
 //
 //   std::optional<FractionalQuantity> quantity = ReadFractionalQuantityOf(element);
+//   (or, for the codes, ReadGoodCodeData of UsablePart(element, "GoodCodeData"))
 //   ...
 //   if (quantity) {
 //       writer.Key("FractionalQuantity");
@@ -57,7 +58,6 @@ FractionalQuantity ReadFractionalQuantity(const XmlElement& element);
 
 // The usable child of that name (first of the name, with at least one
 // attribute) read, or nothing.
-std::optional<GoodCodeData> ReadGoodCodeDataOf(const XmlElement& parent);
 std::optional<FractionalQuantity> ReadFractionalQuantityOf(const XmlElement& parent);
 
 // Whole JSON objects. GoodCodeData writes only the codes given ({} when none

@@ -7,7 +7,7 @@
 #include <string>
 
 #include "model/goods_code.h"
-#include "model/xml_reader.h"
+#include "model/xml_input.h"
 
 namespace zarvik {
 
@@ -22,23 +22,20 @@ struct RequestKM {
 };
 
 // The root element's attributes and its first `FractionalQuantity` child.
-// A missing "GUID" or "MarkingCode", or an infinite "Quantity", is code 8.
+// A missing "GUID" or "MarkingCode", or a "Quantity" that is no finite
+// number, is code 8.
 RequestKM ReadRequestKM(const XmlElement& root);
 
 // The whole request text; text that does not parse or has no root is code 8.
-RequestKM ParseRequestKM(const std::string& xml);
+RequestKM ParseRequestKM(std::string xml);
 
-// The compact JSON text the companion's "RequestKM" takes; a "Quantity" JSON
-// cannot carry is code 8.
+// The compact JSON text the companion's "RequestKM" takes.
 std::string RequestKMText(const RequestKM& request);
 
 struct RequestKMResult {
     bool Checking = false;
     bool CheckingResult = false;
 };
-
-// One `RequestKMResult` element, printed indented without a declaration.
-std::string WriteRequestKMResult(const RequestKMResult& result);
 
 struct ProcessingKMResult {
     std::string GUID;
@@ -47,8 +44,5 @@ struct ProcessingKMResult {
     std::optional<uint32_t> StatusInfo;
     uint32_t HandleCode = 0;
 };
-
-// One `ProcessingKMResult` element; StatusInfo only when present.
-std::string WriteProcessingKMResult(const ProcessingKMResult& result);
 
 }  // namespace zarvik

@@ -2,8 +2,6 @@
 // companion application lays them out; we only keep the order and the kind.
 #pragma once
 
-#include <rapidjson/document.h>
-
 #include <string>
 #include <vector>
 
@@ -22,10 +20,10 @@ struct TextDocumentLine {
 // children in order; children of other names are skipped and a missing
 // attribute reads as empty. Text that does not parse, or has no root or no
 // `Positions`, is code 8.
-std::vector<TextDocumentLine> ReadTextDocument(const std::string& xml);
+std::vector<TextDocumentLine> ReadTextDocument(std::string xml);
 
-// An array with one object per line; every member is written, empty or not.
-rapidjson::Value TextDocumentToJson(const std::vector<TextDocumentLine>& lines,
-                                    rapidjson::Document::AllocatorType& allocator);
+// The compact JSON text of an array with one object per line; every member is
+// written, empty or not, up to its first zero byte.
+std::string TextDocumentToJson(const std::vector<TextDocumentLine>& lines);
 
 }  // namespace zarvik

@@ -6,6 +6,7 @@
 #include "platform/wide_path.h"
 #else
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <sys/uio.h>
 #include <unistd.h>
 
@@ -16,10 +17,32 @@ namespace zarvik::platform {
 
 #if defined(_WIN32)
 
-AppendFile::AppendFile(const std::string& path) {
-    handle_ = CreateFileW(WidePath(path).c_str(), FILE_APPEND_DATA,
-                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                          OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+namespace {
+
+// Appending only, so that every write lands at the end; reading too, which
+// byte-range locks need; delete sharing, so that another writer may rename
+// the file while this one holds it.
+HANDLE OpenForAppending(const std::string& path) {
+    return CreateFileW(WidePath(path).c_str(),
+                       FILE_APPEND_DATA | FILE_READ_DATA | FILE_READ_ATTRIBUTES,
+                       FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_ALWAYS,
+                       FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+}  // namespace
+
+AppendFile::AppendFile(const std::string& path) : handle_(OpenForAppending(path)) {}
+
+int64_t AppendFile::size() const {
+    LARGE_INTEGER size;
+    return isOpen() && GetFileSizeEx(handle_, &size) ? static_cast<int64_t>(size.QuadPart) : -1;
+}
+
+void AppendFile::reopen(const std::string& path) {
+    const HANDLE fresh = OpenForAppending(path);
+    if (fresh == INVALID_HANDLE_VALUE) return;
+    if (isOpen()) CloseHandle(handle_);
+    handle_ = fresh;
 }
 
 AppendFile::~AppendFile() {
@@ -30,8 +53,18 @@ bool AppendFile::isOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
 
 bool AppendFile::append(const char* data, size_t size) {
     if (!isOpen()) return false;
+    // An append-only handle is not always one atomic append: wine finds the
+    // end and then writes there, so two writers could land on the same place
+    // and one block would be lost. Every writer takes this byte far past any
+    // end first; nothing else ever touches it.
+    OVERLAPPED turn{};
+    turn.OffsetHigh = 0x7FFFFFFF;
+    const bool locked = LockFileEx(handle_, LOCKFILE_EXCLUSIVE_LOCK, 0, 1, 0, &turn) != 0;
     DWORD written = 0;
-    return WriteFile(handle_, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
+    const bool whole =
+        WriteFile(handle_, data, static_cast<DWORD>(size), &written, nullptr) && written == size;
+    if (locked) UnlockFileEx(handle_, 0, 1, 0, &turn);
+    return whole;
 }
 
 bool AppendFile::append(const std::string_view* pieces, size_t count) {
@@ -42,8 +75,27 @@ bool AppendFile::append(const std::string_view* pieces, size_t count) {
 
 #else
 
-AppendFile::AppendFile(const std::string& path)
-    : fd_(::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666)) {}
+namespace {
+
+int OpenForAppending(const std::string& path) {
+    return ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_CLOEXEC, 0666);
+}
+
+}  // namespace
+
+AppendFile::AppendFile(const std::string& path) : fd_(OpenForAppending(path)) {}
+
+int64_t AppendFile::size() const {
+    struct stat info {};
+    return isOpen() && ::fstat(fd_, &info) == 0 ? static_cast<int64_t>(info.st_size) : -1;
+}
+
+void AppendFile::reopen(const std::string& path) {
+    const int fresh = OpenForAppending(path);
+    if (fresh < 0) return;
+    if (isOpen()) ::close(fd_);
+    fd_ = fresh;
+}
 
 AppendFile::~AppendFile() {
     if (isOpen()) ::close(fd_);

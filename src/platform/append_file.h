@@ -4,6 +4,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 
@@ -22,6 +23,11 @@ class AppendFile {
     // The same for a block given in pieces, gathered by the system where it
     // can: a block of megabytes is not copied to be written.
     bool append(const std::string_view* pieces, size_t count);
+    // Size of the open file, whoever wrote it; -1 when it is not open.
+    int64_t size() const;
+    // Opens `path` afresh: the file written so far may have been renamed.
+    // The old one is closed only once the new one is open.
+    void reopen(const std::string& path);
 
   private:
 #if defined(_WIN32)

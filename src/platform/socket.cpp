@@ -1,5 +1,6 @@
 #include "platform/socket.h"
 
+#include <algorithm>
 #include <climits>
 #include <cstring>
 
@@ -8,8 +9,10 @@
 #include <ws2tcpip.h>
 #else
 #include <arpa/inet.h>
+#include <fcntl.h>
 #include <netdb.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/types.h>
 #include <unistd.h>
@@ -73,9 +76,10 @@ std::optional<Ipv4Address> ResolveIpv4(const std::string& host) {
 
 bool Socket::open() {
     close();
-    // No time-outs are set on this socket, on purpose: a fiscal operation
-    // that timed out here but completed in the companion application would
-    // lead the cashier to repeat it and register the receipt twice.
+    // Sending and receiving keep no time limit, on purpose: a fiscal
+    // operation that timed out here but completed in the companion
+    // application would lead the cashier to repeat it and register the
+    // receipt twice. Only connecting has one (see connect).
 #if defined(_WIN32)
     WSADATA data;
     winsockStarted_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
@@ -93,17 +97,70 @@ bool Socket::open() {
     return true;
 }
 
-bool Socket::connect(const Ipv4Address& address, uint16_t port) {
+bool Socket::connect(const Ipv4Address& address, uint16_t port, std::chrono::milliseconds limit) {
     if (!isOpen()) return false;
     sockaddr_in peer{};
     peer.sin_family = AF_INET;
     peer.sin_port = htons(port);
     peer.sin_addr.s_addr = address.networkOrder;
-    int result;
-    do {
-        result = ::connect(Native(handle_), reinterpret_cast<const sockaddr*>(&peer), sizeof peer);
-    } while (result < 0 && Interrupted());
-    return result == 0;
+    // Waits end at the deadline, never before it: a wait may wake early.
+    const auto deadline = std::chrono::steady_clock::now() + limit;
+    const auto msLeft = [&] {
+        const auto left = std::chrono::ceil<std::chrono::milliseconds>(
+            deadline - std::chrono::steady_clock::now());
+        return static_cast<int>(std::clamp<long long>(left.count(), 0, INT_MAX));
+    };
+    int error = 0;
+    socklen_t length = sizeof error;
+    // Non-blocking only while connecting: the exchange itself blocks.
+#if defined(_WIN32)
+    const SOCKET s = Native(handle_);
+    u_long nonBlocking = 1;
+    if (ioctlsocket(s, FIONBIO, &nonBlocking) != 0) return false;
+    if (::connect(s, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0) {
+        if (WSAGetLastError() != WSAEWOULDBLOCK) return false;
+        fd_set writable, failed;
+        int ready = 0;
+        while (ready == 0) {
+            const int ms = msLeft();
+            if (ms == 0) return false;
+            FD_ZERO(&writable);
+            FD_ZERO(&failed);
+            FD_SET(s, &writable);
+            FD_SET(s, &failed);
+            timeval wait{ms / 1000, (ms % 1000) * 1000};
+            ready = select(0, nullptr, &writable, &failed, &wait);
+        }
+        // A refusal shows in the failed set, a connection in the writable one.
+        if (ready < 0 || !FD_ISSET(s, &writable)) return false;
+        if (getsockopt(s, SOL_SOCKET, SO_ERROR, reinterpret_cast<char*>(&error), &length) != 0 ||
+            error != 0) {
+            return false;
+        }
+    }
+    nonBlocking = 0;
+    return ioctlsocket(s, FIONBIO, &nonBlocking) == 0;
+#else
+    const int fd = Native(handle_);
+    const int flags = fcntl(fd, F_GETFL);
+    if (flags < 0 || fcntl(fd, F_SETFL, flags | O_NONBLOCK) != 0) return false;
+    // An interrupted connect goes on in the background: wait for it as for one in progress.
+    if (::connect(fd, reinterpret_cast<const sockaddr*>(&peer), sizeof peer) != 0) {
+        if (errno != EINPROGRESS && errno != EINTR) return false;
+        pollfd waited{fd, POLLOUT, 0};
+        int ready = 0;
+        while (ready == 0 || (ready < 0 && errno == EINTR)) {
+            const int ms = msLeft();
+            if (ms == 0) return false;
+            ready = poll(&waited, 1, ms);
+        }
+        if (ready < 0) return false;
+        if (getsockopt(fd, SOL_SOCKET, SO_ERROR, &error, &length) != 0 || error != 0) {
+            return false;
+        }
+    }
+    return fcntl(fd, F_SETFL, flags) == 0;
+#endif
 }
 
 bool Socket::sendAll(const char* data, size_t size) {

@@ -1,6 +1,7 @@
 // Blocking IPv4 TCP sockets, the same small surface on Winsock and POSIX.
 #pragma once
 
+#include <chrono>
 #include <cstddef>
 #include <cstdint>
 #include <optional>
@@ -30,7 +31,10 @@ class Socket {
     // Starts Winsock for this socket alone and creates a TCP socket; on
     // failure nothing stays open or started.
     bool open();
-    bool connect(const Ipv4Address& address, uint16_t port);
+    // Gives up when the connection does not stand within `limit`: an address
+    // where nobody answers must not freeze the till. Nothing has been sent
+    // by then, so giving up can never duplicate an operation.
+    bool connect(const Ipv4Address& address, uint16_t port, std::chrono::milliseconds limit);
     // Every byte, repeating on short writes; false when the peer or the
     // system refuses. A peer that went away never raises a signal.
     bool sendAll(const char* data, size_t size);

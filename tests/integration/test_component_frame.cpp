@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <clocale>
+#include <regex>
 
 #include "platform_emulator.h"
 #include "test_companion.h"
@@ -159,15 +160,8 @@ TEST_F(ComponentFrame, CountChecksGuardEveryCall) {
         EXPECT_TRUE(outcome.params[0].untouched);
     }
 
-    // GetLastError keeps no error: true, result and parameter untouched.
-    CallOutcome last = component.Call("GetLastError", {s});
-    EXPECT_TRUE(last.returned);
-    EXPECT_TRUE(last.result.untouched);
-    EXPECT_TRUE(last.params[0].untouched);
-
-    // The no-op methods answer true without touching their parameters.
-    for (const char* method :
-         {"Open", "Close", "GetAdditionalActions", "DoAdditionalAction", "OperationFN"}) {
+    // The connection methods answer true without touching their parameters.
+    for (const char* method : {"Open", "Close", "GetAdditionalActions"}) {
         CallOutcome outcome = component.Call(method, {s});
         EXPECT_TRUE(outcome.returned) << method;
         EXPECT_EQ(outcome.result.vt, VTYPE_BOOL);
@@ -175,6 +169,48 @@ TEST_F(ComponentFrame, CountChecksGuardEveryCall) {
         EXPECT_TRUE(outcome.params[0].untouched) << method;
     }
     EXPECT_TRUE(component.connection.errors.empty());
+}
+
+TEST_F(ComponentFrame, GetLastErrorGivesWhatWentToAddErrorUntilACallSucceeds) {
+    EmulatedComponent component(Component());
+    struct Row {
+        const char* method;
+        std::vector<Param> params;
+        int32_t code;
+        const char* text;  // its start; empty for a success
+    };
+    const Param e = Param::Empty();
+    const Row rows[] = {
+        {"CashInOutcome",
+         {e, Param::Str("<X/>"), Param::Str("100")},
+         8,
+         "Некорректные входные данные: "},
+        {"OperationFN", {e, e, e}, 7, "Операции с фискальным накопителем драйвер не выполняет"},
+        {"GetParameters", {e}, 0, ""},
+        {"DoAdditionalAction",
+         {Param::Str("Печать")},
+         8,
+         "Некорректные входные данные: дополнительного действия «Печать» нет"},
+    };
+    for (const Row& row : rows) {
+        component.connection.errors.clear();
+        const CallOutcome call = component.Call(row.method, row.params);
+        EXPECT_TRUE(call.returned) << row.method;
+        EXPECT_EQ(call.result.flag, row.code == 0) << row.method;
+        std::string reported;
+        for (const ErrorReport& report : component.connection.errors) {
+            EXPECT_EQ(report.code, row.code) << row.method;
+            reported += (reported.empty() ? "" : "\n") + report.description;
+        }
+        for (int again = 0; again < 2; ++again) {  // reading it does not clear it
+            const CallOutcome last = component.Call("GetLastError", {e});
+            EXPECT_TRUE(last.returned);
+            EXPECT_EQ(last.result.vt, VTYPE_I4);
+            EXPECT_EQ(last.result.i4, row.code) << row.method;
+            EXPECT_EQ(last.params[0].text, reported) << row.method;
+            EXPECT_EQ(reported.rfind(row.text, 0), 0u) << reported;
+        }
+    }
 }
 
 TEST_F(ComponentFrame, DescriptionAndSettingsDocuments) {
@@ -200,18 +236,23 @@ TEST_F(ComponentFrame, DescriptionAndSettingsDocuments) {
 
     CallOutcome settings = component.Call("GetParameters", {Param::Empty()});
     ASSERT_TRUE(settings.returned);
-    EXPECT_EQ(settings.params[0].text,
-              "<Settings>\n"
-              "    <Page Caption=\"Настройки ЗАРВИК Кассы\">\n"
-              "        <Group Caption=\"Параметры подключения\">\n"
-              "            <Parameter Name=\"ServerHost\" Caption=\"IP Сервера\" "
-              "TypeValue=\"String\" DefaultValue=\"127.0.0.1\"/>\n"
-              "            <Parameter Name=\"ServerPort\" Caption=\"Порт сервера\" "
-              "TypeValue=\"Number\" DefaultValue=\"3333\"/>\n"
-              "            <Parameter Name=\"PosId\" Caption=\"ID ФР\" TypeValue=\"String\"/>\n"
-              "        </Group>\n"
-              "    </Page>\n"
-              "</Settings>\n");
+    // Each field has its tooltip; the port shows no digit grouping.
+    const std::string form = std::regex_replace(
+        settings.params[0].text, std::regex(" Description=\"[^\"]{40,}\""), " Description=\"…\"");
+    EXPECT_EQ(
+        form,
+        "<Settings>\n"
+        "    <Page Caption=\"Настройки ЗАРВИК Кассы\">\n"
+        "        <Group Caption=\"Параметры подключения\">\n"
+        "            <Parameter Name=\"ServerHost\" Caption=\"IP Сервера\" "
+        "TypeValue=\"String\" DefaultValue=\"127.0.0.1\" Description=\"…\"/>\n"
+        "            <Parameter Name=\"ServerPort\" Caption=\"Порт сервера\" "
+        "TypeValue=\"Number\" DefaultValue=\"3333\" Description=\"…\" FieldFormat=\"ЧГ=0\"/>\n"
+        "            <Parameter Name=\"PosId\" Caption=\"ID ФР\" TypeValue=\"String\" "
+        "Description=\"…\"/>\n"
+        "        </Group>\n"
+        "    </Page>\n"
+        "</Settings>\n");
 }
 
 TEST_F(ComponentFrame, RefusedMemoryLeavesAnEmptyOutParameterAndTheVerdict) {
@@ -273,22 +314,65 @@ TEST_F(ComponentFrame, WithoutInitFailuresAreDroppedButStillFalse) {
     EXPECT_FALSE(outcome.result.flag);
 }
 
-TEST_F(ComponentFrame, SettingsIgnoreUnknownNamesAndWrongTypes) {
+TEST_F(ComponentFrame, SettingsTakeWhatTheyCanUseAndRefuseTheRestKeepingTheOldValue) {
     EmulatedComponent component(Component());
-    // Each of these is ignored: the port stays at 1, so the call is refused with code 1.
-    component.Connect("127.0.0.1", 1);
-    for (const auto& [name, value] :
-         std::vector<std::pair<std::string, Param>>{{"serverport", Param::I4(3333)},
-                                                    {"ServerPort", Param::Str("3333")},
-                                                    {"ServerPort", Param::R8(3333)},
-                                                    {"ServerHost", Param::I4(7)}}) {
-        CallOutcome set = component.Call("SetParameter", {Param::Str(name), value});
-        EXPECT_TRUE(set.returned);
-        EXPECT_TRUE(set.result.flag);
+    TestCompanion a, b;
+    a.onResult("DeviceTest", R"({"Description":"A"})");
+    b.onResult("DeviceTest", R"({"Description":"B"})");
+    const int32_t port = b.port();
+    struct Row {
+        const char* name;
+        Param value;
+        const char* reaches;  // the description DeviceTest gives afterwards
+        bool refused;
+    };
+    const Row rows[] = {
+        {"ServerPort", Param::I4(port), "B", false},
+        {"ServerPort", Param::R8(port), "B", false},
+        {"ServerPort", Param::Str(std::to_string(port)), "B", false},
+        {"ServerPort", Param::I4(port + 65536), "A", true},
+        {"ServerPort", Param::I4(0), "A", true},
+        {"ServerPort", Param::I4(-1), "A", true},
+        {"ServerPort", Param::R8(port + 0.5), "A", true},
+        {"ServerPort", Param::Str(""), "A", true},
+        {"ServerPort", Param::Str(" " + std::to_string(port)), "A", true},
+        {"ServerPort", Param::Str(std::to_string(port) + "x"), "A", true},
+        {"ServerPort", Param::Str("99999999999999999999"), "A", true},
+        {"ServerPort", Param::Bool(true), "A", true},
+        {"ServerPort", Param::Empty(), "A", true},
+        {"ServerHost", Param::Str("no-such-host.invalid"), "Failed to resolve hostname", false},
+        {"ServerHost", Param::I4(7), "A", true},
+        {"PosId", Param::Str("P1"), "A", false},
+        {"PosId", Param::R8(1), "A", true},
+        {"EquipmentType", Param::Str("ККТ"), "A", false},
+        {"serverport", Param::I4(port), "A", false},
+    };
+    for (const Row& row : rows) {
+        const std::string what = std::string(row.name) + " " + std::to_string(&row - rows);
+        component.Connect("127.0.0.1", a.port(), "P0");
+        const CallOutcome set = component.Call("SetParameter", {Param::Str(row.name), row.value});
+        EXPECT_TRUE(set.returned) << what;
+        EXPECT_EQ(set.result.flag, !row.refused) << what;
+        const auto& errors = component.connection.errors;
+        ASSERT_EQ(errors.size(), row.refused ? 1u : 0u) << what;
+        if (row.refused) {
+            EXPECT_EQ(errors[0].code, 8) << what;
+            EXPECT_NE(errors[0].description.find(row.name), std::string::npos) << what;
+            const CallOutcome last = component.Call("GetLastError", {Param::Empty()});
+            EXPECT_EQ(last.result.i4, 8) << what;
+            EXPECT_EQ(last.params[0].text, errors[0].description) << what;
+            component.connection.errors.clear();
+        }
+        a.clear();
+        const CallOutcome test = component.Call("DeviceTest", {Param::Empty(), Param::Empty()});
+        EXPECT_EQ(test.params[0].text, row.reaches) << what;
+        if (std::string(row.reaches) == "A") {
+            ASSERT_EQ(a.requests().size(), 1u) << what;
+            EXPECT_EQ(a.requests()[0].paramList.at(0),
+                      row.value.text == u"P1" ? "\"P1\"" : "\"P0\"")
+                << what;
+        }
     }
-    component.Call("OpenCashDrawer", {Param::Empty()});
-    ASSERT_EQ(component.connection.errors.size(), 1u);
-    EXPECT_EQ(component.connection.errors[0].code, 1);
 }
 
 TEST_F(ComponentFrame, NumbersIgnoreACommaDecimalLocaleSetAfterSetLocale) {

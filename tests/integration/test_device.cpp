@@ -114,6 +114,10 @@ TEST_F(Device, DeviceTestAgainstClosedPortSaysConnectFailedWithoutReport) {
     EXPECT_FALSE(outcome.result.flag);
     EXPECT_EQ(outcome.params[0].text, "Connect failed");
     EXPECT_TRUE(component.connection.errors.empty());
+    // The equipment library takes the reason from the driver's error.
+    const CallOutcome last = component.Call("GetLastError", {Param::Empty()});
+    EXPECT_EQ(last.result.i4, 1);
+    EXPECT_EQ(last.params[0].text, "Connect failed");
 }
 
 TEST_F(Device, DeviceTestCarriesTheCompanionsErrorMessageWithoutReport) {
@@ -122,6 +126,9 @@ TEST_F(Device, DeviceTestCarriesTheCompanionsErrorMessageWithoutReport) {
     EXPECT_FALSE(outcome.result.flag);
     EXPECT_EQ(outcome.params[0].text, "ФН не найден");
     EXPECT_TRUE(component.connection.errors.empty());
+    const CallOutcome last = component.Call("GetLastError", {Param::Empty()});
+    EXPECT_EQ(last.result.i4, 5);
+    EXPECT_EQ(last.params[0].text, "ФН не найден");
 }
 
 TEST_F(Device, SuccessBesideNullErrorIsSuccess) {

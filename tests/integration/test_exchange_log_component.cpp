@@ -86,6 +86,7 @@ TEST(ExchangeLogOfComponents, DescriptionFailsCleanlyWhenTheFolderHasGone) {
     EXPECT_EQ(component.connection.errors[0].code, 7);
     EXPECT_EQ(component.connection.errors[0].description,
               "Неизвестная ошибка: Failed to create logging directory");
+    EXPECT_EQ(component.Call("GetLastError", {Param::Empty()}).result.i4, 7);
 #endif
 }
 

@@ -289,7 +289,7 @@ TEST_F(Operations, ShiftStatusAndReports) {
         Case(settlements, input(kInput),
              {{settlements, "{}"}, {kStateInfoCall, R"({"DateTimeFiscal":""})"}},
              {settlements + " " + kCashier, kStateInfoCall}, "", Missing("ShiftState")),
-        Refused(settlements, input("not xml"), "входные параметры не являются корректным XML"),
+        Refused(settlements, input("<not xml"), "входные параметры не являются корректным XML"),
         // Any result of the X report will do.
         Case("PrintXReport", {S("1"), S(kInput)}, {{"PrintXReport", "null"}},
              {"PrintXReport " + kCashier}),

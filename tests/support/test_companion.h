@@ -1,6 +1,6 @@
-// A scriptable companion application for tests: a JSON-RPC server on
-// 127.0.0.1 (an ephemeral port) running on its own thread inside the test
-// process, so the same tests run on Linux and under wine.
+// A scriptable companion application for tests and the benchmark: a JSON-RPC
+// server on 127.0.0.1 (an ephemeral port) running on its own thread inside
+// the process, so the same tests run on Linux and under wine.
 //
 //   TestCompanion companion;
 //   component.Connect("127.0.0.1", companion.port());
@@ -19,6 +19,9 @@
 // the connection is then held until the driver closes it, the way general
 // JSON-RPC servers behave; onRaw sends its bytes verbatim and then closes.
 // A method nobody scripted gets the error -32601 "Method not found".
+// With record(false) a request is neither kept nor parsed: its method and id
+// are taken from its first bytes, so that the companion's own cost stays small
+// and flat in the request's size (the benchmark's floor).
 #pragma once
 
 #include <atomic>
@@ -90,6 +93,7 @@ class TestCompanion {
     void onClose(const std::string& method);  // reads the request, closes without a byte
     void onReset(const std::string& method);  // reads the request, resets the connection
 
+    void record(bool on) { recording_ = on; }
     std::vector<RecordedRequest> requests() const;
     size_t connectionCount() const;  // accepted connections, with or without a request
     void clear();                    // forgets the recorded requests and connections
@@ -114,7 +118,7 @@ class TestCompanion {
     void start(uint16_t port);
     void run();
     void serve(intptr_t connection);
-    bool readRequest(intptr_t connection, std::string& raw);
+    bool readRequest(intptr_t connection, std::string& raw, bool whole);
     bool waitReadable(intptr_t socket);
     bool sendAll(intptr_t connection, const char* data, size_t size);
     void deliver(intptr_t connection, const std::string& bytes, const Delivery& delivery);
@@ -126,6 +130,7 @@ class TestCompanion {
     uint16_t port_ = 0;
     bool winsock_ = false;
     std::atomic<bool> stopping_{false};
+    std::atomic<bool> recording_{true};
     std::thread thread_;
 
     mutable std::mutex mutex_;

@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
 # package-check refuses the packages the platform could not load: a manifest
 # in the wrong namespace, a library in a folder, a stored entry, a system
-# missing, a library that does not load.
+# missing, a library that does not load; and those the equipment library
+# could not install: INFO.XML missing or naming another object or version.
 #   tests/tools/package_check.sh BUILD_DIR
 set -uo pipefail
 BUILD=$1
@@ -44,7 +45,7 @@ LINUX='<component os="Linux" path="libZarvikKassaDriver.so" type="native" arch="
 manifest linux-only "$NS" "$LINUX"
 cp "$SO" "$WORK/linux-only/"
 verdict linux-only "FAIL one component for Windows and one for Linux" \
-    "ok   libZarvikKassaDriver.so exports GetClassObject"
+    "ok   libZarvikKassaDriver.so exports GetClassObject" "FAIL INFO.XML is in the archive"
 
 manifest namespace "http://v8.1c.ru/8.2/addin" "$LINUX"
 cp "$SO" "$WORK/namespace/"
@@ -61,6 +62,14 @@ ZIP_FLAGS=-0 verdict stored "FAIL libZarvikKassaDriver.so is deflated"
 manifest i386 "$NS" '<component os="Linux" path="libZarvikKassaDriver.so" type="native" arch="i386"/>'
 cp "$SO" "$WORK/i386/"
 verdict i386 "FAIL component libZarvikKassaDriver.so (Linux) is for x86_64"
+
+manifest info "$NS" "$LINUX"
+cp "$SO" "$WORK/info/"
+printf '<?xml version="1.0" encoding="UTF-8"?>\n<drivers><component progid="AddIn.CZarvikKassaAddInNative" type="ККТ" name="%s" version="1.0"/></drivers>\n' \
+    'ЗАРВИК Reviv: Драйвер ККТ с передачей данных (54-ФЗ) ФФД 1.2 (версия 3.4)' >"$WORK/info/INFO.XML"
+verdict info "FAIL INFO.XML's progid is AddIn. and the extension name the library registers (ZARVIK_KASSA_KKM_54FZ_FFD105)" \
+    "FAIL INFO.XML's version is the library's DriverVersion (1.7.0.0)" "ok   INFO.XML's name is the library's Name" \
+    "ok   INFO.XML holds drivers with one component"
 
 manifest broken "$NS" "$LINUX
 <component os=\"Windows\" path=\"ZarvikKassaDriver.dll\" type=\"native\" arch=\"x86_64\"/>"

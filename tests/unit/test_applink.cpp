@@ -1,12 +1,21 @@
-// The pieces of the app link that need no peer: where an answer ends, the
-// typed result readers, the compact writer and the refusals made before
-// anything is sent.
+// The pieces of the app link that need no peer: where an answer ends and the
+// typed result readers.
 #include <gtest/gtest.h>
 
-#include <cmath>
+#include <chrono>
 #include <cstring>
-#include <limits>
+#include <deque>
 #include <string>
+
+#if defined(_WIN32)
+#include <winsock2.h>
+#include <ws2tcpip.h>
+#else
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
+#include <unistd.h>
+#endif
 
 #include "applink/answer_framer.h"
 #include "applink/json_rpc_client.h"
@@ -66,7 +75,8 @@ class Readers : public ::testing::Test {
   protected:
     void SetUp() override {
         document.Parse(R"({"s":"Касса","i":-7,"u":4294967295,"d":2.5,"n":null,"t":true,
-                           "one":1,"ts":"true","o":{"k":1}})");
+                           "one":1,"ts":"true","o":{"k":1},"w":12.0,"big":3000000000,
+                           "over":4294967296,"neg":-1.0,"huge":1e300})");
         ASSERT_TRUE(document.IsObject());
     }
 
@@ -87,6 +97,15 @@ class Readers : public ::testing::Test {
 TEST_F(Readers, ReadValuesOfTheirOwnType) {
     EXPECT_EQ(KassaAppClient::readString(document, "s"), "Касса");
     EXPECT_EQ(KassaAppClient::readInt(document, "i"), -7);
+    // Whole numbers however written; unsigned fields up to 2^32 - 1, a
+    // negative one keeping its 32 bits.
+    EXPECT_EQ(KassaAppClient::readInt(document, "w"), 12);
+    EXPECT_EQ(KassaAppClient::readInt(document, "neg"), -1);
+    EXPECT_EQ(KassaAppClient::readUnsigned(document, "w"), 12u);
+    EXPECT_EQ(KassaAppClient::readUnsigned(document, "big"), 3000000000u);
+    EXPECT_EQ(KassaAppClient::readUnsigned(document, "u"), 4294967295u);
+    EXPECT_EQ(KassaAppClient::readUnsigned(document, "i"), static_cast<uint32_t>(-7));
+    EXPECT_EQ(KassaAppClient::optionalUnsigned(document, "neg"), 4294967295u);
     EXPECT_EQ(KassaAppClient::readDouble(document, "d"), 2.5);
     EXPECT_EQ(KassaAppClient::readDouble(document, "i"), -7.0);
     EXPECT_EQ(KassaAppClient::readDouble(document, "u"), 4294967295.0);
@@ -110,6 +129,10 @@ TEST_F(Readers, AbsentOrMistypedRequiredValueIsCodeSixNamingTheKey) {
     EXPECT_EQ(Failure([&] { KassaAppClient::readString(document, "n"); }), missing("n"));
     EXPECT_EQ(Failure([&] { KassaAppClient::readInt(document, "d"); }), missing("d"));
     EXPECT_EQ(Failure([&] { KassaAppClient::readInt(document, "u"); }), missing("u"));
+    EXPECT_EQ(Failure([&] { KassaAppClient::readInt(document, "big"); }), missing("big"));
+    EXPECT_EQ(Failure([&] { KassaAppClient::readUnsigned(document, "d"); }), missing("d"));
+    EXPECT_EQ(Failure([&] { KassaAppClient::readUnsigned(document, "over"); }), missing("over"));
+    EXPECT_EQ(Failure([&] { KassaAppClient::readUnsigned(document, "huge"); }), missing("huge"));
     EXPECT_EQ(Failure([&] { KassaAppClient::readInt(document, "s"); }), missing("s"));
     EXPECT_EQ(Failure([&] { KassaAppClient::readDouble(document, "ts"); }), missing("ts"));
     EXPECT_EQ(Failure([&] { KassaAppClient::readBool(document, "absent"); }), missing("absent"));
@@ -119,57 +142,92 @@ TEST_F(Readers, AbsentOrMistypedRequiredValueIsCodeSixNamingTheKey) {
     EXPECT_EQ(Failure([&] { KassaAppClient::readString(rapidjson::Value(), "s"); }), missing("s"));
 }
 
-TEST_F(Readers, MemberOfAnAbsentKeyReadsAsNothing) {
+TEST_F(Readers, OptionalFormsGiveNothingForAnAbsentOrMistypedMember) {
     const rapidjson::Value& absent = KassaAppClient::member(document, "absent");
     EXPECT_TRUE(absent.IsNull());
-    EXPECT_EQ(KassaAppClient::asInt(absent), 0);
-    EXPECT_EQ(KassaAppClient::asDouble(absent), 0.0);
     EXPECT_TRUE(KassaAppClient::member(absent, "deeper").IsNull());
-    EXPECT_EQ(KassaAppClient::asInt(KassaAppClient::member(document, "s")), 0);
-    EXPECT_EQ(KassaAppClient::asInt(KassaAppClient::member(document, "i")), -7);
-    EXPECT_EQ(KassaAppClient::asDouble(KassaAppClient::member(document, "i")), -7.0);
-    EXPECT_EQ(KassaAppClient::asDouble(KassaAppClient::member(document, "d")), 2.5);
+    EXPECT_FALSE(KassaAppClient::optionalInt(document, "absent"));
+    EXPECT_FALSE(KassaAppClient::optionalInt(document, "s"));
+    EXPECT_FALSE(KassaAppClient::optionalDouble(absent, "d"));
+    EXPECT_FALSE(KassaAppClient::optionalString(document, "i"));
+    EXPECT_FALSE(KassaAppClient::optionalBool(document, "absent"));
+    EXPECT_EQ(KassaAppClient::optionalBool(document, "one"), false);
+    EXPECT_EQ(KassaAppClient::optionalDouble(document, "i"), -7.0);
 }
 
-TEST(CompactJson, WritesNumbersAndEscapesTheWayTheCompanionReadsThem) {
-    rapidjson::Document document(rapidjson::kObjectType);
-    auto& a = document.GetAllocator();
-    document.AddMember("whole", 1500.0, a);
-    document.AddMember("tenth", 0.1, a);
-    document.AddMember("big", 1e21, a);
-    document.AddMember("int", -3, a);
-    document.AddMember("text", rapidjson::Value("К\"\\\t\n\x1D\x01", a), a);
-    document.AddMember("flag", false, a);
-    EXPECT_EQ(WriteCompactJson(document), R"({"whole":1500.0,"tenth":0.1,"big":1e21,"int":-3,)"
-                                          R"("text":"К\"\\\t\n\u001D\u0001","flag":false})");
-}
-
-TEST(CompactJson, NonFiniteNumberIsInputDataError) {
-    for (double bad : {std::nan(""), std::numeric_limits<double>::infinity()}) {
-        rapidjson::Document document(rapidjson::kObjectType);
-        document.AddMember("Sum", bad, document.GetAllocator());
-        try {
-            WriteCompactJson(document);
-            ADD_FAILURE() << "no error for " << bad;
-        } catch (const ZarvikKassaErrorException& e) {
-            EXPECT_EQ(e.code, DriverErrorCode::InputDataError);
+// A loopback listener whose accept queue is full, so that the kernel drops
+// every further handshake and a connect to it can only wait. port() is 0
+// when the queue could not be seen full.
+class FullAcceptQueue {
+  public:
+    FullAcceptQueue() {
+#if defined(_WIN32)
+        WSADATA data;
+        WSAStartup(MAKEWORD(2, 2), &data);
+#endif
+        listener_ = static_cast<intptr_t>(socket(AF_INET, SOCK_STREAM, 0));
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        const auto native = static_cast<decltype(socket(0, 0, 0))>(listener_);
+        if (bind(native, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+            listen(native, 0) != 0 ||
+            getsockname(native, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+            return;
+        }
+        // Connections nobody accepts fill the queue; the first one that
+        // cannot complete shows that it is full.
+        const platform::Ipv4Address loopback{htonl(INADDR_LOOPBACK), false};
+        for (int i = 0; i < 16; ++i) {
+            platform::Socket& filler = fillers_.emplace_back();
+            if (!filler.open()) return;
+            if (!filler.connect(loopback, ntohs(address.sin_port),
+                                std::chrono::milliseconds(200))) {
+                port_ = ntohs(address.sin_port);
+                return;
+            }
         }
     }
-}
-
-TEST(KassaAppClientInvoke, NonFiniteDoubleIsRefusedBeforeAnyConnection) {
-    ExchangeLog log("");
-    KassaAppClient client(log);
-    // Nothing listens here: reaching the network would be code 1, not 8.
-    client.settings().ServerHost = "127.0.0.1";
-    client.settings().ServerPort = 1;
-    JsonRpcResult out;
-    try {
-        client.invoke("CashInOutcome", {JsonRpcParam::Double(-std::nan(""))}, out);
-        ADD_FAILURE() << "no error";
-    } catch (const ZarvikKassaErrorException& e) {
-        EXPECT_EQ(e.code, DriverErrorCode::InputDataError);
+    ~FullAcceptQueue() {
+        fillers_.clear();
+#if defined(_WIN32)
+        closesocket(static_cast<SOCKET>(listener_));
+        WSACleanup();
+#else
+        close(static_cast<int>(listener_));
+#endif
     }
+    uint16_t port() const { return port_; }
+
+  private:
+    intptr_t listener_ = -1;
+    std::deque<platform::Socket> fillers_;
+    uint16_t port_ = 0;
+};
+
+TEST(KassaAppClientInvoke, ConnectThatCannotCompleteGivesUpAtTheLimitWithCodeOne) {
+    EXPECT_EQ(DriverSettings().ConnectLimit, std::chrono::seconds(10));
+    FullAcceptQueue full;
+    ASSERT_NE(full.port(), 0) << "the loopback accept queue never filled";
+    ExchangeLog log("");
+    std::string line;
+    KassaAppClient client(log, line);
+    client.settings().ServerHost = "127.0.0.1";
+    client.settings().ServerPort = full.port();
+    client.settings().ConnectLimit = std::chrono::milliseconds(300);
+    JsonRpcResult out;
+    const auto started = std::chrono::steady_clock::now();
+    try {
+        client.invoke("DeviceTest", {}, out);
+        ADD_FAILURE() << "connected through a full accept queue";
+    } catch (const ZarvikKassaErrorException& e) {
+        EXPECT_EQ(e.code, DriverErrorCode::ConnectionError);
+        EXPECT_EQ(e.message, "Connect timed out");
+    }
+    const auto waited = std::chrono::steady_clock::now() - started;
+    EXPECT_GE(waited, std::chrono::milliseconds(300));
+    EXPECT_LT(waited, std::chrono::seconds(5));
 }
 
 TEST(ResolveIpv4, DottedAddressSkipsTheLookupAndNamesGoThroughIt) {

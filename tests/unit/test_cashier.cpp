@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
 
 #include "core/driver_error.h"
 #include "model/cashier.h"
@@ -8,14 +6,7 @@
 namespace zarvik {
 namespace {
 
-std::string CashierJson(const CashierData& cashier) {
-    rapidjson::Document document;
-    rapidjson::Value value = CashierDataToJson(cashier, document.GetAllocator());
-    rapidjson::StringBuffer buffer;
-    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-    value.Accept(writer);
-    return buffer.GetString();
-}
+std::string CashierJson(const CashierData& cashier) { return CashierDataToJson(cashier); }
 
 ZarvikKassaErrorException InputFailure(const std::string& xml) {
     try {

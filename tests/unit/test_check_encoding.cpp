@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "applink/json_rpc_client.h"
 #include "check_test_support.h"
 
 namespace zarvik {
@@ -72,15 +73,12 @@ TEST(CheckEncoding, RequestCarriesEmptyStringFlagAndTheDocumentAsOneString) {
     const CheckPackage check = ParseCheckPackage(
         Package(R"( CashierINN="a\b">)", R"(<FiscalString Name="&quot;Q&quot;" VATRate="20")"
                                          R"( MarkingCode="01&#x1D;93"/>)"));
-    for (bool electronically : {true, false}) {
-        const JsonRpcParams params = ProcessCheckParams(electronically, check);
-        ASSERT_EQ(params.size(), 3u);
-        EXPECT_EQ(RequestLine(7, "ProcessCheck", params),
-                  std::string(R"({"jsonrpc":"2.0","id":7,"method":"ProcessCheck","params":["",)") +
-                      (electronically ? "true," : "false,") + Quoted(CheckDocumentText(check)) +
-                      "]}\r\n");
-    }
-    const std::string line = RequestLine(1, "ProcessCheck", ProcessCheckParams(false, check));
+    const std::string escaped = CheckDocumentText(check, JsonTextStream::Form::Escaped);
+    EXPECT_EQ(escaped, Quoted(CheckDocumentText(check)));
+    const std::string line =
+        RequestLine(1, "ProcessCheck", {JsonRpcParam::String(""), JsonRpcParam::Json(escaped)});
+    EXPECT_EQ(line, R"({"jsonrpc":"2.0","id":1,"method":"ProcessCheck","params":["",)" + escaped +
+                        "]}\r\n");
     EXPECT_NE(line.find(R"(\\u001D)"), std::string::npos);
     EXPECT_NE(line.find(R"(\"a\\\\b\")"), std::string::npos);
     EXPECT_NE(line.find(R"(\"Name\":\"\\\"Q\\\"\")"), std::string::npos);

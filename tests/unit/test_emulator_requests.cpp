@@ -114,13 +114,8 @@ TEST_F(EmulatorRequests, RecordsInsideStringsAreCheckedMemberByMember) {
 
 TEST_F(EmulatorRequests, TakesWhatTheDriverSends) {
     using zarvik::check_test::DataFile;
-    const auto driverText = [](const rapidjson::Value& value) {
-        return Quoted(zarvik::check_test::Compact(value));
-    };
-    rapidjson::Document document;
-    const std::string cashierText = driverText(zarvik::CashierDataToJson(
-        zarvik::ReadInputParameters(DataFile("../../examples/input_parameters.xml")),
-        document.GetAllocator()));
+    const std::string cashierText = Quoted(zarvik::CashierDataToJson(
+        zarvik::ReadInputParameters(DataFile("../../examples/input_parameters.xml"))));
     EXPECT_FALSE(Send("OpenShift", cashierText).refused) << Send("CloseShift", cashierText).answer;
 
     for (const char* package : {"check_full_ffd12.xml", "check_minimal.xml", "check_correction.xml",

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <regex>
 #include <sstream>
@@ -11,6 +12,10 @@
 #include <vector>
 
 #include "log/exchange_log.h"
+
+#if defined(_WIN32)
+#include <windows.h>
+#endif
 
 #if !defined(_WIN32)
 #include <unistd.h>
@@ -132,3 +137,137 @@ TEST_F(ExchangeLogTest, AFileThatCannotBeOpenedMakesWritesHarmless) {
 }  // namespace
 }  // namespace zarvik
 #endif
+
+// Rotation, on Linux and Windows alike.
+
+namespace zarvik {
+namespace {
+
+namespace fs = std::filesystem;
+
+class LogRotation : public ::testing::Test {
+  protected:
+    static constexpr int64_t kLimit = 8 * 1024;
+
+    void SetUp() override {
+        folder = fs::temp_directory_path() /
+                 ("zarvik-rotation-" +
+                  std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
+        fs::remove_all(folder);
+        fs::create_directories(folder);
+        path = (folder / "x.log").u8string();
+    }
+    void TearDown() override { fs::remove_all(folder); }
+
+    std::string File(int older) const {
+        return older == 0 ? path : path + "." + std::to_string(older);
+    }
+    // Every line from the oldest copy to the current file; each file's size
+    // in `sizes` (-1 where there is none).
+    std::vector<std::string> AllLines(std::vector<int64_t>* sizes = nullptr) const {
+        std::vector<std::string> lines;
+        for (int older = 6; older >= 0; --older) {
+            std::error_code none;
+            const auto size = fs::file_size(fs::u8path(File(older)), none);
+            if (sizes != nullptr) sizes->push_back(none ? -1 : static_cast<int64_t>(size));
+            std::ifstream file(fs::u8path(File(older)));  // text mode: CR LF reads as LF
+            for (std::string line; std::getline(file, line);) lines.push_back(line);
+        }
+        return lines;
+    }
+    // Writes `count` numbered lines of `tag`, each flushed as a call would.
+    static void Write(ExchangeLog& log, const std::string& tag, int from, int count) {
+        for (int i = from; i < from + count; ++i) {
+            log.Info(tag + " " + std::to_string(i) + " " + std::string(200, '.'));
+            log.Flush();
+        }
+    }
+    // The numbers of `tag`'s lines in file order; a line cut short shows as -1.
+    static std::vector<int> Numbers(const std::vector<std::string>& lines, const std::string& tag) {
+        std::vector<int> numbers;
+        for (const std::string& line : lines) {
+            const size_t at = line.find("INFO: " + tag + " ");
+            if (at == std::string::npos) continue;
+            const bool whole = line.size() > 200 &&
+                               line.compare(line.size() - 200, 200, std::string(200, '.')) == 0;
+            numbers.push_back(whole ? std::stoi(line.substr(at + 7 + tag.size())) : -1);
+        }
+        return numbers;
+    }
+    static std::vector<int> Range(int from, int to) {
+        std::vector<int> numbers;
+        for (int i = from; i < to; ++i) numbers.push_back(i);
+        return numbers;
+    }
+
+    fs::path folder;
+    std::string path;
+};
+
+TEST_F(LogRotation, PassingTheLimitKeepsFiveOlderFilesAndDropsTheOldest) {
+    ExchangeLog log(path, kLimit);
+    Write(log, "a", 0, 320);  // about eight files' worth
+    std::vector<int64_t> sizes;
+    const std::vector<int> numbers = Numbers(AllLines(&sizes), "a");
+    EXPECT_EQ(sizes[0], -1) << "no sixth older file";
+    for (int older = 5; older >= 1; --older) {
+        EXPECT_GT(sizes[6 - older], kLimit) << older;
+        EXPECT_LT(sizes[6 - older], kLimit + 300) << older;
+    }
+    EXPECT_LE(sizes[6], kLimit);
+    ASSERT_FALSE(numbers.empty());
+    EXPECT_GT(numbers.front(), 0) << "the oldest were dropped";
+    EXPECT_EQ(numbers, Range(numbers.front(), 320));
+}
+
+TEST_F(LogRotation, TwoWritersLoseAndCutNothingAndRotateOnlyAFullFile) {
+    std::vector<std::thread> writers;
+    for (const char* tag : {"w1", "w2"}) {
+        writers.emplace_back([this, tag] {
+            ExchangeLog log(path, kLimit);
+            Write(log, tag, 0, 80);  // with the other: about four files' worth
+        });
+    }
+    for (auto& writer : writers) writer.join();
+    std::vector<int64_t> sizes;
+    const std::vector<std::string> lines = AllLines(&sizes);
+    EXPECT_EQ(Numbers(lines, "w1"), Range(0, 80));
+    EXPECT_EQ(Numbers(lines, "w2"), Range(0, 80));
+    EXPECT_EQ(sizes[1], -1) << "nothing was dropped";
+    for (int older = 4; older >= 1; --older) {
+        EXPECT_TRUE(sizes[6 - older] < 0 || sizes[6 - older] > kLimit) << older;
+    }
+    EXPECT_GE(sizes[5], 0) << "it did rotate";
+}
+
+TEST_F(LogRotation, ARefusedRotationKeepsWritingAndIsTriedAgain) {
+    ExchangeLog log(path, kLimit);
+    Write(log, "a", 0, 240);  // five older files
+    // A folder where the oldest must be dropped cannot be removed.
+    fs::remove(fs::u8path(File(5)));
+    fs::create_directories(fs::u8path(File(5)) / "held");
+    Write(log, "a", 240, 80);
+    EXPECT_GT(fs::file_size(fs::u8path(path)), uint64_t{2 * kLimit}) << "went on in the same file";
+    fs::remove_all(fs::u8path(File(5)));
+    Write(log, "a", 320, 1);
+    EXPECT_LT(fs::file_size(fs::u8path(path)), uint64_t{kLimit});
+    const std::vector<int> numbers = Numbers(AllLines(), "a");
+    ASSERT_FALSE(numbers.empty());
+    EXPECT_EQ(numbers, Range(numbers.front(), 321));
+#if defined(_WIN32)
+    // An editor holding the file without delete sharing.
+    const HANDLE editor =
+        CreateFileW(fs::u8path(path).c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(editor, INVALID_HANDLE_VALUE);
+    Write(log, "a", 321, 80);
+    EXPECT_GT(fs::file_size(fs::u8path(path)), uint64_t{2 * kLimit}) << "went on in the same file";
+    CloseHandle(editor);
+    Write(log, "a", 401, 1);
+    EXPECT_LT(fs::file_size(fs::u8path(path)), uint64_t{kLimit});
+    EXPECT_EQ(Numbers(AllLines(), "a").back(), 401);
+#endif
+}
+
+}  // namespace
+}  // namespace zarvik

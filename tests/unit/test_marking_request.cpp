@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "core/driver_error.h"
-#include "model/marking_request.h"
+#include "model/documents.h"
 
 namespace zarvik {
 namespace {
@@ -61,9 +61,11 @@ TEST(RequestKM, FractionWithoutAttributesIsAbsent) {
 TEST(RequestKM, InfiniteQuantityIsAnInputDataError) {
     // It has no JSON number form and would cut the request text short.
     EXPECT_EQ(FailureMessage("<R GUID=\"g\" MarkingCode=\"m\" Quantity=\"inf\"/>"),
-              "Некорректные входные данные: некорректное значение Quantity");
+              "Некорректные входные данные: недопустимое числовое значение атрибута Quantity у "
+              "элемента R: inf");
     EXPECT_EQ(FailureMessage("<R GUID=\"g\" MarkingCode=\"m\" Quantity=\"-INF\"/>"),
-              "Некорректные входные данные: некорректное значение Quantity");
+              "Некорректные входные данные: недопустимое числовое значение атрибута Quantity у "
+              "элемента R: -INF");
 }
 
 TEST(RequestKMResult, WrittenAsOneElementLine) {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "model/output_parameters.h"
+#include "model/documents.h"
 
 namespace zarvik {
 namespace {
@@ -39,8 +39,8 @@ TEST(OutputParameters, AttributesFollowTheFixedOrderWhateverIsSet) {
 
 TEST(OutputParameters, NumbersKeepTheirExactTextForms) {
     OutputParameters record;
-    record.ShiftState = -1;
-    record.ShiftNumber = -2;
+    record.ShiftState = static_cast<uint32_t>(-1);
+    record.ShiftNumber = static_cast<uint32_t>(-2);
     record.CashBalance = 0.1;
     record.DateTime = "";
     EXPECT_EQ(WriteOutputParameters(record),

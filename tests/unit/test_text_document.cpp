@@ -1,6 +1,4 @@
 #include <gtest/gtest.h>
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
 
 #include "model/text_document.h"
 
@@ -8,12 +6,7 @@ namespace zarvik {
 namespace {
 
 std::string DocumentJson(const std::string& xml) {
-    rapidjson::Document document;
-    rapidjson::Value value = TextDocumentToJson(ReadTextDocument(xml), document.GetAllocator());
-    rapidjson::StringBuffer buffer;
-    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-    value.Accept(writer);
-    return buffer.GetString();
+    return TextDocumentToJson(ReadTextDocument(xml));
 }
 
 TEST(TextDocument, EmptyPositionsGiveAnEmptyArray) {

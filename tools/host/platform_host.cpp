@@ -320,10 +320,13 @@ CallOutcome HostedComponent::CallIndex(long index, const std::vector<Param>& par
 bool HostedComponent::SetConnection(const std::string& host, int32_t port,
                                     const std::string& posId) {
     const long setParameter = FindMethod("SetParameter");
-    bool ok = CallIndex(setParameter, {Param::Str("ServerHost"), Param::Str(host)}).returned;
-    ok = CallIndex(setParameter, {Param::Str("ServerPort"), Param::I4(port)}).returned && ok;
-    ok = CallIndex(setParameter, {Param::Str("PosId"), Param::Str(posId)}).returned && ok;
-    return ok;
+    const auto set = [&](const char* name, const Param& value) {
+        const CallOutcome outcome = CallIndex(setParameter, {Param::Str(name), value});
+        return outcome.returned && outcome.result.flag;
+    };
+    bool ok = set("ServerHost", Param::Str(host));
+    ok = set("ServerPort", Param::I4(port)) && ok;
+    return set("PosId", Param::Str(posId)) && ok;
 }
 
 }  // namespace zarvik::host

@@ -150,8 +150,8 @@ class HostedComponent {
     long FindMethod(const std::string& name);
     CallOutcome CallIndex(long index, const std::vector<Param>& params);
 
-    // SetParameter of ServerHost, ServerPort and PosId; true when all three
-    // calls returned true.
+    // SetParameter of ServerHost, ServerPort and PosId; true when the driver
+    // took all three.
     bool SetConnection(const std::string& host, int32_t port, const std::string& posId);
 
     RecordingConnection connection;

@@ -129,6 +129,13 @@ int CallMethod(zarvik::host::Library& library, const Connection& connection,
                               : kassa_host::Describe(outcome.params[i]));
     }
     PrintErrors(component);
+    // What the equipment library does after a failure: ask the driver why.
+    const long getLastError = component.FindMethod("GetLastError");
+    if (failed && index != getLastError) {
+        const CallOutcome last = component.CallIndex(getLastError, {Param::Empty()});
+        PrintBlock("  GetLastError: " + kassa_host::Describe(last.result) + ", ",
+                   kassa_host::Describe(last.params.at(0)));
+    }
     return failed ? 1 : 0;
 }
 

@@ -1,7 +1,8 @@
 // package-check: proves a 1C package sound before it ships. Reads the ZIP's
 // directory, parses MANIFEST.XML, and checks that every library it names is
 // in the archive and exports the four entry points: the Linux library by
-// loading it, the Windows DLL by reading its export table.
+// loading it, the Windows DLL by reading its export table. INFO.XML is
+// checked against what the Linux library says of itself.
 //   package-check PACKAGE.zip EXTRACTED_FOLDER
 #include <dlfcn.h>
 #include <tinyxml2.h>
@@ -14,6 +15,7 @@
 #include <string>
 #include <vector>
 
+#include "info_xml.h"
 #include "pe_exports.h"
 #include "zip_directory.h"
 
@@ -112,6 +114,7 @@ int main(int argc, char** argv) {
     Check(Attribute(*bundle, "xmlns") == kNamespace, std::string("its namespace is ") + kNamespace);
 
     std::multiset<std::string> systems;
+    std::string linuxLibrary;
     for (const tinyxml2::XMLElement* component = bundle->FirstChildElement(); component != nullptr;
          component = component->NextSiblingElement()) {
         const std::string os = Attribute(*component, "os");
@@ -124,12 +127,15 @@ int main(int argc, char** argv) {
         systems.insert(os);
         if (os == "Linux") {
             CheckLinuxLibrary(folder + path, path);
+            linuxLibrary = folder + path;
         } else if (os == "Windows") {
             CheckWindowsLibrary(folder + path, path);
         } else {
             Check(false, label + " names a system we ship");
         }
     }
+    Check(names.erase("INFO.XML") == 1, "INFO.XML is in the archive");
+    package::CheckInfoXml(folder + "INFO.XML", linuxLibrary, Check);
     Check(systems.count("Windows") == 1 && systems.count("Linux") == 1,
           "one component for Windows and one for Linux");
     Check(names.size() == systems.size() + 1,

@@ -1,15 +1,14 @@
 // JSON text written straight into a std::string by RapidJSON's compact
 // writer. In the escaped form every byte is written as it stands inside a JSON
 // string, so a record the companion takes as one string parameter (a receipt
-// of megabytes) is escaped into the request as it is written, not copied and
-// escaped again afterwards.
+// of megabytes) is written once as the finished string, not written and then
+// escaped again into the request.
 #pragma once
 
 #include <rapidjson/writer.h>
 
 #include <cstddef>
 #include <cstring>
-#include <functional>
 #include <string>
 
 namespace zarvik {
@@ -50,26 +49,14 @@ class JsonTextStream {
 
     // Room for `count` bytes of the writer's output, in this stream's form.
     void Reserve(size_t count) {
-        const size_t needed = end_ + (form_ == Form::Plain ? count : count * 6);
+        const size_t needed = end_ + (form_ == Form::Plain ? count : count * 2);
         if (needed > out_.size()) out_.resize(needed > 2 * out_.size() ? needed : 2 * out_.size());
     }
+    // The writer escapes control characters itself: in the escaped form only
+    // its quotation marks and backslashes need one backslash more.
     void PutUnsafe(char c) {
-        char* p = &out_[end_];
-        const auto byte = static_cast<unsigned char>(c);
-        const char letter = kJsonEscapes.letter[byte];
-        if (form_ == Form::Plain || letter == 0) {
-            *p = c;
-            end_ += 1;
-        } else if (letter != 'u') {
-            p[0] = '\\';
-            p[1] = letter;
-            end_ += 2;
-        } else {
-            const char six[6] = {
-                '\\', 'u', '0', '0', kJsonHexDigits[byte >> 4], kJsonHexDigits[byte & 0xF]};
-            for (int i = 0; i < 6; ++i) p[i] = six[i];
-            end_ += 6;
-        }
+        if (form_ == Form::Escaped && (c == '"' || c == '\\')) out_[end_++] = '\\';
+        out_[end_++] = c;
     }
     void Put(char c) {
         Reserve(1);
@@ -86,11 +73,6 @@ class JsonTextStream {
     // A whole string literal in this stream's form, runs of plain bytes copied
     // at once where the writer goes byte by byte.
     void AppendString(const char* text, size_t size);
-    // The same for text known to hold no byte that needs escaping.
-    void AppendName(const char* text, size_t size);
-    // A JSON document as a string literal, written by `write` and escaped as it
-    // is written. Only a plain stream can take one.
-    void AppendDocument(const std::function<void(JsonTextWriter&)>& write);
 
   private:
     std::string& out_;
@@ -113,21 +95,34 @@ class JsonTextWriter : public rapidjson::Writer<JsonTextStream> {
         os_->AppendString(text, size);
     }
     void Text(const std::string& text) { Text(text.data(), text.size()); }
+    // A value already written as JSON text, copied as it stands.
+    void Raw(const std::string& json) {
+        RawValue("", 0, rapidjson::kStringType);  // only the separator before it
+        os_->Append(json.data(), json.size());
+    }
     // A member name of our own: plain ASCII, nothing to escape.
     void Name(const char* key) {
         RawValue("", 0, rapidjson::kStringType);
-        os_->AppendName(key, std::strlen(key));
-    }
-    // A JSON document as one string value, written by `write` and escaped as
-    // it is written.
-    void Document(const std::function<void(JsonTextWriter&)>& write) {
-        RawValue("", 0, rapidjson::kStringType);
-        os_->AppendDocument(write);
+        os_->AppendString(key, std::strlen(key));
     }
 };
 
-// Writes a number; one that is not finite (which JSON cannot carry and the
-// writer would silently leave out) is an input data error.
-void WriteJsonNumber(JsonTextWriter& writer, double number);
+// The compact text of whatever `write` writes: a whole record as the companion
+// takes it. In the escaped form the text is the inside of a JSON string,
+// quotation marks included, ready to stand as a parameter of the request.
+template <typename Write>
+std::string JsonText(Write write, JsonTextStream::Form form = JsonTextStream::Form::Plain,
+                     size_t expectedSize = 256) {
+    std::string text;
+    text.reserve(expectedSize);
+    JsonTextStream stream(text, form);
+    if (form == JsonTextStream::Form::Escaped) stream.Append("\"", 1);
+    {
+        JsonTextWriter writer(stream);
+        write(writer);
+    }
+    if (form == JsonTextStream::Form::Escaped) stream.Append("\"", 1);
+    return text;
+}
 
 }  // namespace zarvik
