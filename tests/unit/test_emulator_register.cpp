@@ -110,44 +110,6 @@ TEST_F(RegisterTest, MoneyMovesOnlyAsFarAsPaymentsAndTheDrawerAllow) {
     EXPECT_EQ(Code([&] { kassa.CashInOutcome(0.001); }), kBadPayment) << "rounds to nothing";
 }
 
-TEST_F(RegisterTest, CountersGoByOperationTypeAndResetWhenAShiftOpens) {
-    kassa.OpenShift();
-    kassa.ProcessCheck(Sale(100, 100));
-    kassa.ProcessCheck(Sale(30, 30, "", OperationType::Expense));
-    Receipt correction = Sale(15.5, 15.5);
-    correction.correction = true;
-    kassa.ProcessCheck(correction);
-    kassa.CloseShift();
-
-    const auto& counters = kassa.counters();
-    EXPECT_EQ(counters[0].checkCount, 1);
-    EXPECT_EQ(counters[0].totalChecksAmount, 100.0);
-    EXPECT_EQ(counters[0].correctionCheckCount, 1);
-    EXPECT_EQ(counters[0].totalCorrectionChecksAmount, 15.5);
-    EXPECT_EQ(counters[2].checkCount, 1) << "kept after the close for the close report";
-    EXPECT_EQ(counters[1].checkCount, 0);
-    kassa.OpenShift();
-    EXPECT_EQ(kassa.counters()[0].checkCount, 0);
-}
-
-TEST_F(RegisterTest, TheOfdLagsBehindByTheNewestDocuments) {
-    kassa.setOfdLag(2);
-    EXPECT_EQ(kassa.backlog().count, 0);
-    kassa.OpenShift();  // document 2
-    now += 10;
-    kassa.ProcessCheck(Sale(10, 10));  // 3
-    now += 10;
-    kassa.ProcessCheck(Sale(10, 10));  // 4
-    const Backlog backlog = kassa.backlog();
-    EXPECT_EQ(backlog.count, 2);
-    ASSERT_TRUE(backlog.first);
-    EXPECT_EQ(backlog.first->number, 3u);
-    EXPECT_EQ(backlog.first->time, kMorning + 10);
-    kassa.setOfdLag(0);
-    kassa.ReportCurrentStatusOfSettlements();
-    EXPECT_EQ(kassa.backlog().count, 0);
-}
-
 // A code is sold once, and only after it was checked, its result fetched and
 // its sale confirmed, within an open session.
 TEST_F(RegisterTest, AMarkingCodeIsSoldOnceAfterItsCheck) {
@@ -179,20 +141,6 @@ TEST_F(RegisterTest, AMarkingCodeIsSoldOnceAfterItsCheck) {
     EXPECT_EQ(Code([&] { kassa.ProcessCheck(Sale(109.9, 109.9, kCode)); }), 0);
     EXPECT_EQ(Code([&] { kassa.ProcessCheck(Sale(109.9, 109.9, kCode)); }),
               kMarkingCodeNotConfirmed);
-}
-
-TEST_F(RegisterTest, ADeclinedOrMisshapenMarkingCodeIsNotSold) {
-    kassa.OpenShift();
-    kassa.OpenMarkingSession();
-    kassa.RequestKM("g-1", kCode, 1);
-    kassa.NextProcessingResult();
-    kassa.ConfirmKM("g-1", 1);
-    EXPECT_EQ(Code([&] { kassa.ProcessCheck(Sale(10, 10, kCode)); }), kMarkingCodeNotConfirmed);
-
-    EXPECT_FALSE(kassa.RequestKM("g-2", "4607040913012", 1).wellFormed);
-    const ProcessingResult result = kassa.NextProcessingResult();
-    EXPECT_FALSE(result.result);
-    EXPECT_EQ(result.resultCode, 1u);
 }
 
 }  // namespace

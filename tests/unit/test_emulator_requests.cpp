@@ -43,24 +43,6 @@ class EmulatorRequests : public ::testing::Test {
     Emulator emulator;
 };
 
-TEST_F(EmulatorRequests, AnswersAndRefusalsCarryTheRequestsId) {
-    EXPECT_EQ(Send("GetLineLength", "", 41).answer,
-              R"({"jsonrpc":"2.0","id":41,"result":{"LineLength":48}})");
-    EXPECT_EQ(Send("GetOutputParametersAdditionalsStateInfo").answer,
-              R"({"jsonrpc":"2.0","id":7,"result":{"ShiftState":1,"DateTimeFiscal":")" +
-                  FormatDateTime(kNoon) + R"("}})");
-    const Exchange refused = Send("CloseShift", cashier, 5);
-    EXPECT_TRUE(refused.refused);
-    EXPECT_EQ(refused.answer,
-              R"({"jsonrpc":"2.0","id":5,"error":{"code":1001,"message":"Смена не открыта: )"
-              R"(закрывать нечего"}})");
-    EXPECT_EQ(emulator.handle("not json").answer.substr(0, 48),
-              R"({"jsonrpc":"2.0","id":null,"error":{"code":-3270)");
-    EXPECT_EQ(emulator.reject("Запрос не завершён переводом строки (LF)").answer,
-              R"j({"jsonrpc":"2.0","id":null,"error":{"code":-32600,"message":"Запрос не )j"
-              R"j(завершён переводом строки (LF)"}})j");
-}
-
 TEST_F(EmulatorRequests, RequestsThatAreNotWhatTheDriverSendsGetTheStandardCodes) {
     const auto device = [](const std::string& params) {
         return R"({"jsonrpc":"2.0","id":9,"method":"DeviceTest","params":)" + params + "}";
@@ -158,30 +140,6 @@ TEST_F(EmulatorRequests, ACashiersDayMovesTheRegister) {
     EXPECT_FALSE(Send("PrintCheckCopy", R"("3")").refused);
     EXPECT_EQ(ErrorCode(Send("PrintCheckCopy", R"("42")")), kReceiptNotFound);
     // The counters, status and close report are read by the driver in the demo of a day.
-}
-
-TEST_F(EmulatorRequests, TextDocumentsTakeTextLinesAndBase64Barcodes) {
-    const auto print = [this](const std::string& lines) {
-        return Send("PrintTextDocument", Quoted(lines));
-    };
-    EXPECT_EQ(print(R"([{"LineType":"TextString","Text":"Спасибо!"},)"
-                    R"({"LineType":"Barcode","BarcodeType":"QR","Barcode":"aHR0cHM6"}])")
-                  .answer,
-              R"({"jsonrpc":"2.0","id":7,"result":{"LinesPrinted":2,"BarcodesPrinted":1}})");
-    EXPECT_EQ(ErrorCode(print("[]")), 0);
-    EXPECT_EQ(ErrorCode(print(R"([{"LineType":"Barcode","BarcodeType":"QR","Barcode":"a b"}])")),
-              kInvalidParams);
-    EXPECT_EQ(ErrorCode(print(R"([{}])")), kInvalidParams);
-    EXPECT_EQ(ErrorCode(print(R"({"LineType":"TextString","Text":""})")), kInvalidParams);
-}
-
-TEST_F(EmulatorRequests, AForcedErrorAnswersOnlyWellFormedRequests) {
-    emulator.forceError("OpenCashDrawer", "Денежный ящик не подключён");
-    EXPECT_EQ(Send("OpenCashDrawer").answer,
-              R"({"jsonrpc":"2.0","id":7,"error":{"code":1099,"message":"Денежный ящик не )"
-              R"(подключён"}})");
-    EXPECT_EQ(ErrorCode(Send("OpenCashDrawer", "1")), kInvalidParams);
-    EXPECT_EQ(ErrorCode(Send("DeviceTest")), 0);
 }
 
 TEST_F(EmulatorRequests, MarkingAnswersCarryTheShapesTheDriverReads) {
