@@ -240,11 +240,8 @@ TEST_F(Faults, RefusedConnectionIsReportedAndNothingElseHappens) {
         std::vector<Param> params;
     } cases[] = {
         {"OpenCashDrawer", {none}},
-        {"OpenSessionRegistrationKM", {none}},
         {"OpenShift", {none, Param::Str(kInput), none}},
-        {"CloseShift", {none, Param::Str(kInput), none}},
         {"CashInOutcome", {none, Param::Str(kInput), Param::I4(5)}},
-        {"ConfirmKM", {none, Param::Str("g"), Param::I4(0)}},
         {"ProcessCheck", {none, Param::Bool(false), Param::Str(kCheck), none}},
         {"GetLineLength", {none, Param::I4(7)}},
     };

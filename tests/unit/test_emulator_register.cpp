@@ -61,24 +61,6 @@ TEST_F(RegisterTest, ShiftsOpenOnceCloseOnceAndTakeNoReceiptsWhenClosedOrOlderTh
     EXPECT_EQ(kassa.counters()[0].checkCount, 0);
 }
 
-TEST_F(RegisterTest, ReceiptsNumberWithinTheShiftAndSignEachDocument) {
-    kassa.OpenShift();
-    const RegisteredReceipt first = kassa.ProcessCheck(Sale(100, 100));
-    now += 60;
-    const RegisteredReceipt second = kassa.ProcessCheck(Sale(50, 50));
-    EXPECT_EQ(first.numberInShift, 1u);
-    EXPECT_EQ(second.numberInShift, 2u);
-    EXPECT_EQ(second.document.number, first.document.number + 1);
-    EXPECT_NE(first.document.fiscalSign, second.document.fiscalSign);
-    EXPECT_LE(first.document.fiscalSign.size(), 10u);
-    EXPECT_EQ(kassa.findReceipt(first.document.number)->total, 100.0);
-    EXPECT_EQ(kassa.findReceipt(999), nullptr);
-    kassa.CloseShift();
-    kassa.OpenShift();
-    EXPECT_EQ(kassa.ProcessCheck(Sale(10, 10)).numberInShift, 1u) << "numbering restarts";
-    EXPECT_EQ(kassa.findReceipt(first.document.number), nullptr) << "only this shift's receipts";
-}
-
 TEST_F(RegisterTest, MoneyMovesOnlyAsFarAsPaymentsAndTheDrawerAllow) {
     kassa.OpenShift();
     Receipt receipt = Sale(109.9, 300);

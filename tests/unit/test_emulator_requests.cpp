@@ -39,7 +39,6 @@ class EmulatorRequests : public ::testing::Test {
         return answer.HasMember("error") ? answer["error"]["code"].GetInt() : 0;
     }
 
-    const std::string cashier = Quoted(R"({"CashierName":"Смирнова О.В."})");
     Emulator emulator;
 };
 
@@ -111,61 +110,6 @@ TEST_F(EmulatorRequests, TakesWhatTheDriverSends) {
         zarvik::RequestKMText(zarvik::ParseRequestKM(DataFile("../../examples/request_km.xml"))));
     Send("OpenSessionRegistrationKM");
     EXPECT_FALSE(Send("RequestKM", request).refused);
-}
-
-TEST_F(EmulatorRequests, ACashiersDayMovesTheRegister) {
-    Send("OpenShift", cashier);
-    Send("CashInOutcome", "1500.0," + cashier);
-    EXPECT_EQ(Send("GetOutputParametersAdditionalsCashBalance").answer,
-              R"({"jsonrpc":"2.0","id":7,"result":{"CashBalance":1500.0}})");
-    EXPECT_EQ(ErrorCode(Send("CashInOutcome", "-2000.0," + cashier)), kNotEnoughCash);
-
-    EXPECT_EQ(ErrorCode(Send("GetDocumentOutputParametersAdditionals")), kReceiptNotFound);
-    const std::string check = R"({"Parameters":{"CashierName":"К","PaymentType":1,"TaxVariant":0},)"
-                              R"("Positions":{"FiscalString":[{"Name":"Хлеб","Quantity":1.0,)"
-                              R"("PriceWithDiscount":62.5,"SumWithDiscount":62.5,"Tax":"10",)"
-                              R"("VATAmount":5.68}],"TextString":[],"Barcode":[]},)"
-                              R"("Payments":{"Cash":100.0}})";
-    const Exchange receipt = Send("ProcessCheck", R"("",false,)" + Quoted(check));
-    ASSERT_FALSE(receipt.refused) << receipt.message;
-    EXPECT_NE(receipt.answer.find(R"("CheckNumber":3,"SessionNumber":1,"FiscalSign":")"),
-              std::string::npos)
-        << receipt.answer;
-    EXPECT_EQ(ErrorCode(Send("ProcessCheck", R"("",true,)" + Quoted(check))), kBadReceipt)
-        << "an electronic receipt needs the customer's phone or e-mail";
-    EXPECT_EQ(Send("GetDocumentOutputParametersAdditionals").answer,
-              R"({"jsonrpc":"2.0","id":7,"result":{"ShiftClosingCheckNumber":1,)"
-              R"("DateTimeFiscal":")" +
-                  FormatDateTime(kNoon) + R"("}})");
-    EXPECT_FALSE(Send("PrintCheckCopy", R"("3")").refused);
-    EXPECT_EQ(ErrorCode(Send("PrintCheckCopy", R"("42")")), kReceiptNotFound);
-    // The counters, status and close report are read by the driver in the demo of a day.
-}
-
-TEST_F(EmulatorRequests, MarkingAnswersCarryTheShapesTheDriverReads) {
-    EXPECT_EQ(ErrorCode(Send("RequestKM", Quoted(R"({"GUID":"g-1","MarkingCode":"0104607040913012)"
-                                                 R"(21abc","PlannedStatus":1})"))),
-              kMarkingSessionClosed);
-    Send("OpenSessionRegistrationKM");
-    EXPECT_EQ(Send("RequestKM", Quoted(R"({"GUID":"g-1","WaitForResult":true,)"
-                                       R"("MarkingCode":"010460704091301221abc",)"
-                                       R"("PlannedStatus":1,"Quantity":1.0,)"
-                                       R"("MeasureOfQuantity":"0"})"))
-                  .answer,
-              R"({"jsonrpc":"2.0","id":7,"result":{"RequestKMResult":{"Checking":true,)"
-              R"("CheckingResult":true}}})");
-    EXPECT_EQ(ErrorCode(Send("RequestKM", Quoted(R"({"GUID":"g-2","WaitForResult":false,)"
-                                                 R"("MarkingCode":"x","PlannedStatus":1})"))),
-              kInvalidParams)
-        << "WaitForResult is sent as true or not at all";
-    EXPECT_EQ(Send("GetProcessingKMResult").answer,
-              R"({"jsonrpc":"2.0","id":7,"result":{"RequestStatus":0,"ProcessingKMResult":)"
-              R"({"GUID":"g-1","Result":true,"ResultCode":15,"HandleCode":0,"StatusInfo":1}}})");
-    EXPECT_EQ(ErrorCode(Send("ConfirmKM", Quoted(R"({"GUID":"g-1","ConfirmationType":-1})"))),
-              kInvalidParams);
-    EXPECT_EQ(Send("ConfirmKM", Quoted(R"({"GUID":"g-1","ConfirmationType":0})")).answer,
-              R"({"jsonrpc":"2.0","id":7,"result":{}})");
-    EXPECT_FALSE(Send("CloseSessionRegistrationKM").refused);
 }
 
 }  // namespace
