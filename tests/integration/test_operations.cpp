@@ -351,6 +351,14 @@ TEST_F(Operations, MarkingCodes) {
         return Case(method, {S("1")}, {{method, result}}, {method}, "", report);
     };
     const std::string plain = R"(<R GUID="g" MarkingCode="m"/>)";
+    const auto confirm = [](const Param& type, const std::string& sent) {
+        return Case("ConfirmKM", {S("1"), S("g"), type}, {{"ConfirmKM", "null"}},
+                    {R"(ConfirmKM "{\"GUID\":\"g\",\"ConfirmationType\":)" + sent + R"(}")"});
+    };
+    const auto unconfirmed = [](const Param& type) {
+        return Refused("ConfirmKM", {S("1"), S("g"), type},
+                       "тип подтверждения (третий параметр) должен быть целым числом");
+    };
     Run({
         request(R"(<RequestKM GUID="g-1" MarkingCode="010460" PlannedStatus="1"/>)",
                 R"("{\"GUID\":\"g-1\",\"MarkingCode\":\"010460\",\"PlannedStatus\":1}")"),
@@ -401,10 +409,16 @@ TEST_F(Operations, MarkingCodes) {
                    Missing("ResultCode")),
         processing(R"({"ProcessingKMResult":{"Result":true,"ResultCode":1}})", "",
                    Missing("HandleCode")),
-        Case("ConfirmKM", {S("1"), S("g-1"), Param::I4(-1)}, {{"ConfirmKM", "null"}},
-             {R"(ConfirmKM "{\"GUID\":\"g-1\",\"ConfirmationType\":4294967295}")"}),
-        Case("ConfirmKM", {S("1"), S("g-2"), Param::I4(1)}, {{"ConfirmKM", "null"}},
-             {R"(ConfirmKM "{\"GUID\":\"g-2\",\"ConfirmationType\":1}")"}),
+        // The type is any whole number the platform may hand over, read as unsigned.
+        confirm(Param::I4(-1), "4294967295"),
+        confirm(Param::UI4(7), "7"),
+        confirm(Param::R8(-1), "4294967295"),
+        confirm(Param::R8(2), "2"),
+        unconfirmed(Param::R8(1.5)),
+        unconfirmed(Param::R8(5e9)),
+        unconfirmed(Param::R8(-3e9)),
+        unconfirmed(Param::R8(std::numeric_limits<double>::infinity())),
+        unconfirmed(S("1")),
         // Sessions are forwarded every time: the register keeps their state.
         session("OpenSessionRegistrationKM", "null"),
         session("OpenSessionRegistrationKM", "null"),
