@@ -378,6 +378,22 @@ TEST_F(Operations, MarkingCodes) {
                 R"("{\"GUID\":\"g\",\"MarkingCode\":\"01\\u001D21\",\"PlannedStatus\":2,)"
                 R"(\"Quantity\":1.0,\"MeasureOfQuantity\":\"41\",)"
                 R"(\"FractionalQuantity\":{\"Numerator\":1,\"Denominator\":4}}")"),
+        // Numbers read as the C runtime reads them: blanks first, one sign, hex, saturation.
+        request(
+            R"(<R GUID="g" MarkingCode="m" Quantity="&#9;&#10;&#11;&#12;&#13; 1.5")"
+            R"( PlannedStatus=" 99999999999999999999"/>)",
+            R"("{\"GUID\":\"g\",\"MarkingCode\":\"m\",\"PlannedStatus\":-1,\"Quantity\":1.5}")"),
+        request(
+            R"(<R GUID="g" MarkingCode="m" Quantity="0X10" PlannedStatus="-99999999999999999999"/>)",
+            R"("{\"GUID\":\"g\",\"MarkingCode\":\"m\",\"PlannedStatus\":0,\"Quantity\":16.0}")"),
+        request(R"(<R GUID="g" MarkingCode="m" Quantity="+-1"/>)",
+                R"("{\"GUID\":\"g\",\"MarkingCode\":\"m\",\"PlannedStatus\":0}")"),
+        request(R"(<R GUID="g" MarkingCode="m" Quantity="-+1"/>)",
+                R"("{\"GUID\":\"g\",\"MarkingCode\":\"m\",\"PlannedStatus\":0}")"),
+        refused(R"(<R GUID="g" MarkingCode="m" Quantity="1e400"/>)",
+                "недопустимое числовое значение атрибута Quantity у элемента R: 1e400"),
+        refused(R"(<R GUID="g" MarkingCode="m" Quantity="0x1p99999"/>)",
+                "недопустимое числовое значение атрибута Quantity у элемента R: 0x1p99999"),
         // Only the literal true is true.
         Case("RequestKM", {S("1"), S(plain), E},
              {{"RequestKM", R"({"RequestKMResult":{"Checking":1,"CheckingResult":"true"}})"}},
