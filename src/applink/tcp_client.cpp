@@ -1,5 +1,7 @@
 #include "applink/tcp_client.h"
 
+#include <algorithm>
+
 #include "applink/answer_framer.h"
 
 namespace zarvik {
@@ -7,7 +9,9 @@ namespace zarvik {
 namespace {
 
 // Ours to choose: larger reads only mean fewer system calls, which count
-// under wine and for the large answers.
+// under wine and for the large answers. Reads grow with the answer, so that a
+// short answer does not pay for clearing room it never fills.
+constexpr size_t kFirstReadSize = 4 * 1024;
 constexpr size_t kReadSize = 64 * 1024;
 
 }  // namespace
@@ -45,8 +49,9 @@ std::string TCPClient::receive() {
     for (;;) {
         // Read straight into the answer's tail.
         const size_t held = answer.size();
-        answer.resize(held + kReadSize);
-        const long got = socket_.receive(&answer[held], kReadSize);
+        const size_t room = std::min(std::max(held, kFirstReadSize), kReadSize);
+        answer.resize(held + room);
+        const long got = socket_.receive(&answer[held], room);
         if (got < 0) {
             close();
             throw ConnectionErrorException("Recv data failed");

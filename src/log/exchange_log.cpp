@@ -81,7 +81,6 @@ void ExchangeLog::Write(std::string_view level, std::string_view message) {
     // with the lines before it, rather than through a copy.
     constexpr size_t kCopiedAtMost = 256 * 1024;
     const bool direct = !kCrLf && message.size() > kCopiedAtMost;
-    line.reserve(line.size() + (direct ? 0 : message.size()) + level.size() + 32);
     line += '[';
     line += Timestamp();
     line += "] ";

@@ -73,6 +73,8 @@ class JsonTextStream {
     // A whole string literal in this stream's form, runs of plain bytes copied
     // at once where the writer goes byte by byte.
     void AppendString(const char* text, size_t size);
+    // A string literal of bytes that need no escaping, such as our member names.
+    void AppendPlainString(const char* text, size_t size);
 
   private:
     std::string& out_;
@@ -103,7 +105,7 @@ class JsonTextWriter : public rapidjson::Writer<JsonTextStream> {
     // A member name of our own: plain ASCII, nothing to escape.
     void Name(const char* key) {
         RawValue("", 0, rapidjson::kStringType);
-        os_->AppendString(key, std::strlen(key));
+        os_->AppendPlainString(key, std::strlen(key));
     }
 };
 
