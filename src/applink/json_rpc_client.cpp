@@ -64,7 +64,7 @@ void WriteRequestLine(std::string& line, uint32_t id, const std::string& method,
     size_t expected = 96 + method.size();
     for (const auto& param : params) expected += param.text.size() + 24;
     line.reserve(expected);
-    JsonTextStream stream(line, JsonTextStream::Form::Plain, JsonTextStream::Over());
+    JsonTextStream stream(line, JsonTextStream::Form::Plain);
     JsonTextWriter writer(stream);
     writer.StartObject();
     writer.Key("jsonrpc");

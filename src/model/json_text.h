@@ -38,12 +38,9 @@ class JsonTextStream {
     using Ch = char;
     enum class Form { Plain, Escaped };
 
-    // Writes after what `out` holds.
-    JsonTextStream(std::string& out, Form form) : out_(out), form_(form), end_(out.size()) {}
     // Writes over what `out` holds, using its length as room: a buffer kept
     // from the last call needs no growing (and no zero-filling) again.
-    struct Over {};
-    JsonTextStream(std::string& out, Form form, Over) : out_(out), form_(form), end_(0) {}
+    JsonTextStream(std::string& out, Form form) : out_(out), form_(form), end_(0) {}
     JsonTextStream(const JsonTextStream&) = delete;
     JsonTextStream& operator=(const JsonTextStream&) = delete;
 
