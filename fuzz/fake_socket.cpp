@@ -58,12 +58,12 @@ std::optional<Ipv4Address> ResolveIpv4(const std::string& host) {
     return Ipv4Address{0x0100007Fu, false};
 }
 
-bool Socket::open() {
+bool Socket::Open() {
     handle_ = 1;
     return true;
 }
 
-bool Socket::connect(const Ipv4Address&, uint16_t, std::chrono::milliseconds) {
+bool Socket::Connect(const Ipv4Address&, uint16_t, std::chrono::milliseconds) {
     if (TheWire().refuse) return false;
     auto& script = TheWire().script;
     Current() = fuzz::Connection();
@@ -75,14 +75,14 @@ bool Socket::connect(const Ipv4Address&, uint16_t, std::chrono::milliseconds) {
     return true;
 }
 
-bool Socket::sendAll(const char* data, size_t size) {
-    if (!isOpen()) return false;
+bool Socket::SendAll(const char* data, size_t size) {
+    if (!IsOpen()) return false;
     TheWire().sent.back().append(data, size);
     return true;
 }
 
-long Socket::receive(char* buffer, size_t size) {
-    if (!isOpen()) return -1;
+long Socket::Receive(char* buffer, size_t size) {
+    if (!IsOpen()) return -1;
     auto& connection = Current();
     const std::string& bytes = connection.answer.bytes;
     if (connection.offset >= bytes.size()) return connection.answer.failAfter ? -1 : 0;
@@ -96,7 +96,7 @@ long Socket::receive(char* buffer, size_t size) {
     return static_cast<long>(take);
 }
 
-void Socket::close() {
+void Socket::Close() {
     handle_ = kInvalid;
     winsockStarted_ = false;
 }

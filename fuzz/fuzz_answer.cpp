@@ -57,8 +57,8 @@ Outcome Exchange(fuzz::ScriptedAnswer answer) {
     ExchangeLog log("/dev/null");
     std::string line;
     KassaAppClient client(log, line);
-    client.settings().ServerHost = "127.0.0.1";
-    client.settings().PosId = "POS-1";
+    client.Settings().ServerHost = "127.0.0.1";
+    client.Settings().PosId = "POS-1";
     Outcome outcome;
     try {
         JsonRpcResult out;
@@ -95,11 +95,11 @@ bool Blank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 bool SplitCannotMatter(const std::string& bytes) {
     AnswerFramer framer;
     size_t end = 0;
-    while (end < bytes.size() && framer.feed(&bytes[end], 1) == AnswerFramer::State::Incomplete) {
+    while (end < bytes.size() && framer.Feed(&bytes[end], 1) == AnswerFramer::State::Incomplete) {
         ++end;
     }
     if (end == bytes.size()) return true;
-    if (framer.state() == AnswerFramer::State::TooDeep) return true;
+    if (framer.Feed("", 0) == AnswerFramer::State::TooDeep) return true;
     for (size_t i = end + 1; i < bytes.size(); ++i) {
         if (!Blank(bytes[i])) return false;
     }
