@@ -23,12 +23,12 @@ std::optional<Ipv4Address> ResolveIpv4(const std::string& host) {
     return Ipv4Address{0x0100007Fu, false};
 }
 
-bool Socket::open() {
+bool Socket::Open() {
     handle_ = 1;
     return true;
 }
 
-bool Socket::connect(const Ipv4Address&, uint16_t, std::chrono::milliseconds) {
+bool Socket::Connect(const Ipv4Address&, uint16_t, std::chrono::milliseconds) {
     auto& wire = Wire();
     wire.current = {};
     wire.offset = wire.piece = 0;
@@ -40,16 +40,16 @@ bool Socket::connect(const Ipv4Address&, uint16_t, std::chrono::milliseconds) {
     return true;
 }
 
-bool Socket::sendAll(const char* data, size_t size) {
-    if (!isOpen()) return false;
+bool Socket::SendAll(const char* data, size_t size) {
+    if (!IsOpen()) return false;
     Wire().sent.back().append(data, size);
     return true;
 }
 
-long Socket::receive(char* buffer, size_t size) {
+long Socket::Receive(char* buffer, size_t size) {
     auto& wire = Wire();
     const std::string& bytes = wire.current.bytes;
-    if (!isOpen()) return -1;
+    if (!IsOpen()) return -1;
     if (wire.offset >= bytes.size()) return wire.current.failAfter ? -1 : 0;
     size_t take = std::min(size, bytes.size() - wire.offset);
     if (wire.piece < wire.current.pieces.size()) {
@@ -60,7 +60,7 @@ long Socket::receive(char* buffer, size_t size) {
     return static_cast<long>(take);
 }
 
-void Socket::close() {
+void Socket::Close() {
     handle_ = kInvalid;
     winsockStarted_ = false;
 }

@@ -47,8 +47,8 @@ Outcome Exchange(fuzz::ScriptedAnswer answer) {
     ExchangeLog log("/dev/null");
     std::string line;
     KassaAppClient client(log, line);
-    client.settings().ServerHost = "127.0.0.1";
-    client.settings().PosId = "POS-1";
+    client.Settings().ServerHost = "127.0.0.1";
+    client.Settings().PosId = "POS-1";
     Outcome outcome;
     try {
         JsonRpcResult out;
@@ -84,10 +84,10 @@ Outcome Exchange(fuzz::ScriptedAnswer answer) {
 bool SplitCannotMatter(const std::string& bytes) {
     AnswerFramer framer;
     size_t end = 0;
-    while (end < bytes.size() && framer.feed(&bytes[end], 1) == AnswerFramer::State::Incomplete) {
+    while (end < bytes.size() && framer.Feed(&bytes[end], 1) == AnswerFramer::State::Incomplete) {
         ++end;
     }
-    return end == bytes.size() || framer.state() == AnswerFramer::State::TooDeep ||
+    return end == bytes.size() || framer.Feed("", 0) == AnswerFramer::State::TooDeep ||
            bytes.find_first_not_of(" \t\n\r", end + 1) == std::string::npos;
 }
 

@@ -81,8 +81,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ExchangeLog log("/dev/null");
     Scratch scratch;
     KassaAppClient client(log, scratch.request);
-    client.settings().ServerHost = "127.0.0.1";
-    client.settings().PosId = "POS-1";
+    client.Settings().ServerHost = "127.0.0.1";
+    client.Settings().PosId = "POS-1";
     KktDriver driver(client, log, scratch);
     if (kOperations[operation] == nullptr) {
         // The test reports a refusal in its verdict, never as an exception.

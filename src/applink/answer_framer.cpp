@@ -8,7 +8,7 @@ bool IsBlank(char c) { return c == ' ' || c == '\t' || c == '\n' || c == '\r'; }
 
 }  // namespace
 
-AnswerFramer::State AnswerFramer::feed(const char* data, size_t size) {
+AnswerFramer::State AnswerFramer::Feed(const char* data, size_t size) {
     for (size_t i = 0; i < size && state_ == State::Incomplete; ++i) {
         const char c = data[i];
         if (!started_) {

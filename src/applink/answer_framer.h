@@ -22,8 +22,7 @@ class AnswerFramer {
 
     // Takes the next bytes of the answer; bytes after the end of the value
     // change nothing.
-    State feed(const char* data, size_t size);
-    State state() const { return state_; }
+    State Feed(const char* data, size_t size);
 
   private:
     State state_ = State::Incomplete;

@@ -26,26 +26,11 @@ class CloseOnExit {
 };
 
 void WriteParam(JsonTextWriter& writer, const JsonRpcParam& param) {
-    switch (param.kind) {
-        case JsonRpcParam::Kind::String:
-            // Up to its first zero byte, as a string parameter has always gone.
-            writer.Text(param.text.c_str(), std::strlen(param.text.c_str()));
-            break;
-        case JsonRpcParam::Kind::Json:
-            writer.Raw(param.text);
-            break;
-        case JsonRpcParam::Kind::Double:
-            writer.Double(param.number);
-            break;
-        case JsonRpcParam::Kind::Int:
-            writer.Int(param.signedValue);
-            break;
-        case JsonRpcParam::Kind::UInt:
-            writer.Uint(param.unsignedValue);
-            break;
-        case JsonRpcParam::Kind::Bool:
-            writer.Bool(param.flag);
-            break;
+    if (param.json) {
+        writer.Raw(param.text);
+    } else {
+        // Up to its first zero byte, as a string parameter has always gone.
+        writer.Text(param.text.c_str(), std::strlen(param.text.c_str()));
     }
 }
 
@@ -64,6 +49,10 @@ std::optional<std::string> ErrorMessage(const rapidjson::Value& answer) {
 
 }  // namespace
 
+JsonRpcParam JsonRpcParam::Double(double number) {
+    return Json(JsonText([number](JsonTextWriter& writer) { writer.Double(number); }));
+}
+
 std::string RequestLine(uint32_t id, const std::string& method, const JsonRpcParams& params) {
     std::string line;
     WriteRequestLine(line, id, method, params);
@@ -75,7 +64,7 @@ void WriteRequestLine(std::string& line, uint32_t id, const std::string& method,
     size_t expected = 96 + method.size();
     for (const auto& param : params) expected += param.text.size() + 24;
     line.reserve(expected);
-    JsonTextStream stream(line, JsonTextStream::Form::Plain, JsonTextStream::Over());
+    JsonTextStream stream(line, JsonTextStream::Form::Plain);
     JsonTextWriter writer(stream);
     writer.StartObject();
     writer.Key("jsonrpc");

@@ -34,25 +34,18 @@ class ResponseContainErrorException : public JsonRpcClientException {
     using JsonRpcClientException::JsonRpcClientException;
 };
 
-// One positional request parameter, a plain value. A record the companion
-// takes as JSON text inside a string arrives as Json: its finished JSON
-// string, written by the driver, which the request carries as it stands.
+// One positional request parameter, a plain value: a string, or JSON text
+// that the request carries as it stands (a number, a flag, or a record the
+// companion takes as JSON text inside a string, finished by the driver).
 struct JsonRpcParam {
-    enum class Kind { String, Double, Int, UInt, Bool, Json };
+    static JsonRpcParam String(std::string text) { return {false, std::move(text)}; }
+    static JsonRpcParam Json(std::string json) { return {true, std::move(json)}; }
+    static JsonRpcParam Double(double number);
+    static JsonRpcParam UInt(uint32_t value) { return Json(std::to_string(value)); }
+    static JsonRpcParam Bool(bool flag) { return Json(flag ? "true" : "false"); }
 
-    static JsonRpcParam String(std::string text) { return {Kind::String, std::move(text)}; }
-    static JsonRpcParam Json(std::string json) { return {Kind::Json, std::move(json)}; }
-    static JsonRpcParam Double(double number) { return {Kind::Double, {}, number}; }
-    static JsonRpcParam Int(int32_t value) { return {Kind::Int, {}, 0.0, value}; }
-    static JsonRpcParam UInt(uint32_t value) { return {Kind::UInt, {}, 0.0, 0, value}; }
-    static JsonRpcParam Bool(bool flag) { return {Kind::Bool, {}, 0.0, 0, 0, flag}; }
-
-    Kind kind = Kind::String;
-    std::string text;  // String; the JSON text of Json
-    double number = 0.0;
-    int32_t signedValue = 0;
-    uint32_t unsignedValue = 0;
-    bool flag = false;
+    bool json = false;
+    std::string text;
 };
 
 using JsonRpcParams = std::vector<JsonRpcParam>;

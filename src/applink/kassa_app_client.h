@@ -31,8 +31,8 @@ class KassaAppClient {
     // `requestLine` is the component's kept buffer for the request line.
     KassaAppClient(ExchangeLog& log, std::string& requestLine);
 
-    DriverSettings& settings() { return settings_; }
-    const DriverSettings& settings() const { return settings_; }
+    DriverSettings& Settings() { return settings_; }
+    const DriverSettings& Settings() const { return settings_; }
 
     // PosId and the advanced counter, then `own`; connect, call, translate
     // transport and protocol failures into ZarvikKassaErrorException 1 to 5.

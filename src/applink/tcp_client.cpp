@@ -1,5 +1,7 @@
 #include "applink/tcp_client.h"
 
+#include <algorithm>
+
 #include "applink/answer_framer.h"
 
 namespace zarvik {
@@ -7,14 +9,16 @@ namespace zarvik {
 namespace {
 
 // Ours to choose: larger reads only mean fewer system calls, which count
-// under wine and for the large answers.
+// under wine and for the large answers. Reads grow with the answer, so that a
+// short answer does not pay for clearing room it never fills.
+constexpr size_t kFirstReadSize = 4 * 1024;
 constexpr size_t kReadSize = 64 * 1024;
 
 }  // namespace
 
 void TCPClient::connect(const std::string& host, uint16_t port, std::chrono::milliseconds limit) {
     // A connection left over from an interrupted exchange is never reused.
-    if (!socket_.open()) {
+    if (!socket_.Open()) {
         close();
         throw ConnectionErrorException("Could not create socket");
     }
@@ -24,7 +28,7 @@ void TCPClient::connect(const std::string& host, uint16_t port, std::chrono::mil
         throw ResolveHostnameErrorException("Failed to resolve hostname");
     }
     const auto started = std::chrono::steady_clock::now();
-    if (!socket_.connect(*address, port, limit)) {
+    if (!socket_.Connect(*address, port, limit)) {
         close();
         // Support tells a wrong address (nobody answers) from a stopped application.
         const bool ranOut = std::chrono::steady_clock::now() - started >= limit;
@@ -33,7 +37,7 @@ void TCPClient::connect(const std::string& host, uint16_t port, std::chrono::mil
 }
 
 void TCPClient::send(const std::string& data) {
-    if (!socket_.sendAll(data.data(), data.size())) {
+    if (!socket_.SendAll(data.data(), data.size())) {
         close();
         throw ConnectionErrorException("Send data failed");
     }
@@ -45,8 +49,9 @@ std::string TCPClient::receive() {
     for (;;) {
         // Read straight into the answer's tail.
         const size_t held = answer.size();
-        answer.resize(held + kReadSize);
-        const long got = socket_.receive(&answer[held], kReadSize);
+        const size_t room = std::min(std::max(held, kFirstReadSize), kReadSize);
+        answer.resize(held + room);
+        const long got = socket_.Receive(&answer[held], room);
         if (got < 0) {
             close();
             throw ConnectionErrorException("Recv data failed");
@@ -58,7 +63,7 @@ std::string TCPClient::receive() {
             close();
             throw AnswerRefusedException("Response larger than 64 MiB");
         }
-        switch (framer.feed(answer.data() + held, size)) {
+        switch (framer.Feed(answer.data() + held, size)) {
             case AnswerFramer::State::Complete:
                 return answer;
             case AnswerFramer::State::TooDeep:
@@ -70,6 +75,6 @@ std::string TCPClient::receive() {
     }
 }
 
-void TCPClient::close() { socket_.close(); }
+void TCPClient::close() { socket_.Close(); }
 
 }  // namespace zarvik

@@ -52,7 +52,7 @@ void CZarvikKassaAddInNative::SetParameter(const tVariant& name, const tVariant&
     // Names the driver does not know are ignored: the equipment library sends
     // its own ("EquipmentType" and others) before ours. A known setting given
     // a value it cannot use keeps its previous value, and the call says so.
-    DriverSettings& settings = app_->settings();
+    DriverSettings& settings = app_->Settings();
     switch (FindParameter(FromPlatformText(name.pwstrVal))) {
         case 0:
             if (value.vt != VTYPE_PWSTR) {

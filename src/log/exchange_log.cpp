@@ -75,13 +75,12 @@ ExchangeLog::ExchangeLog(const std::string& path, int64_t rotateAt)
     : path_(path), rotateAt_(rotateAt), file_(path) {}
 
 void ExchangeLog::Write(std::string_view level, std::string_view message) {
-    if (!file_.isOpen()) return;
+    if (!file_.IsOpen()) return;
     std::string& line = pending_;
     // A receipt of megabytes goes to the file from where it lies, together
     // with the lines before it, rather than through a copy.
     constexpr size_t kCopiedAtMost = 256 * 1024;
     const bool direct = !kCrLf && message.size() > kCopiedAtMost;
-    line.reserve(line.size() + (direct ? 0 : message.size()) + level.size() + 32);
     line += '[';
     line += Timestamp();
     line += "] ";
@@ -89,7 +88,7 @@ void ExchangeLog::Write(std::string_view level, std::string_view message) {
     line += ": ";
     if (direct) {
         const std::string_view pieces[] = {line, message, "\n"};
-        file_.append(pieces, 3);
+        file_.Append(pieces, 3);
         line.clear();
         RotateWhenFull();
         return;
@@ -113,21 +112,21 @@ void ExchangeLog::Write(std::string_view level, std::string_view message) {
 
 void ExchangeLog::Flush() noexcept {
     if (pending_.empty()) return;
-    file_.append(pending_.data(), pending_.size());
+    file_.Append(pending_.data(), pending_.size());
     pending_.clear();
     GiveBackGiant(pending_);
     RotateWhenFull();
 }
 
 void ExchangeLog::RotateWhenFull() noexcept {
-    if (file_.size() <= rotateAt_) return;
+    if (file_.Size() <= rotateAt_) return;
     try {
         platform::RenameLock lock(path_);
-        if (!lock.held()) return;
+        if (!lock.Held()) return;
         // Another writer may have rotated it already: then only our handle,
         // still on what is now an older copy, has to move.
         if (platform::SizeAt(path_) > rotateAt_ && !RenameToOlder(path_)) return;
-        file_.reopen(path_);
+        file_.Reopen(path_);
     } catch (...) {
         // The fiscal operation never fails for its log.
     }

@@ -49,8 +49,6 @@ class ExchangeLog {
     void Warn(std::string_view message) { Write("WARN", message); }
     void Flush() noexcept;
 
-    const std::string& path() const { return path_; }
-
   private:
     std::string_view Timestamp();
     void RotateWhenFull() noexcept;

@@ -1,16 +1,21 @@
 #include "model/json_text.h"
 
+#include <cstdint>
 #include <cstring>
 
 namespace zarvik {
 
 namespace {
 
-// How many bytes from the start need no escaping inside a JSON string.
-size_t PlainRun(const char* text, size_t size) {
-    size_t i = 0;
-    while (i < size && kJsonEscapes.letter[static_cast<unsigned char>(text[i])] == 0) ++i;
-    return i;
+// Whether any of the eight bytes of `word` needs escaping inside a JSON
+// string: below 0x20, a quotation mark or a backslash (the tests leave a high
+// bit where a byte matches).
+bool NeedsEscape(uint64_t word) {
+    constexpr uint64_t kOnes = 0x0101010101010101u;
+    constexpr uint64_t kHighs = 0x8080808080808080u;
+    const auto zero = [](uint64_t w) { return (w - kOnes) & ~w & kHighs; };
+    const uint64_t below = (word - kOnes * 0x20) & ~word & kHighs;
+    return (below | zero(word ^ (kOnes * '"')) | zero(word ^ (kOnes * '\\'))) != 0;
 }
 
 }  // namespace
@@ -24,31 +29,58 @@ void JsonTextStream::AppendString(const char* text, size_t size) {
     char* p = start + end_;
     if (escaped) *p++ = '\\';
     *p++ = '"';
+    // Plain bytes eight at a time, copied as they are tested; a word holding
+    // a byte to escape is taken byte by byte.
     size_t i = 0;
     while (i < size) {
-        const size_t run = i + PlainRun(text + i, size - i);
-        std::memcpy(p, text + i, run - i);
-        p += run - i;
-        if (run == size) break;
-        const auto c = static_cast<unsigned char>(text[run]);
-        const char letter = kJsonEscapes.letter[c];
-        // The escape's backslash, and in the escaped form a backslash for it
-        // and for an escaped quotation mark or backslash.
-        if (escaped) *p++ = '\\';
-        *p++ = '\\';
-        if (letter == 'u') {
-            const char rest[5] = {'u', '0', '0', kJsonHexDigits[c >> 4], kJsonHexDigits[c & 0xF]};
-            std::memcpy(p, rest, 5);
-            p += 5;
-        } else {
-            if (escaped && (letter == '"' || letter == '\\')) *p++ = '\\';
-            *p++ = letter;
+        if (i + 8 <= size) {
+            uint64_t word;
+            std::memcpy(&word, text + i, sizeof word);
+            if (!NeedsEscape(word)) {
+                std::memcpy(p, &word, sizeof word);
+                p += 8;
+                i += 8;
+                continue;
+            }
         }
-        i = run + 1;
+        for (const size_t end = i + 8 < size ? i + 8 : size; i < end; ++i) {
+            const auto c = static_cast<unsigned char>(text[i]);
+            const char letter = kJsonEscapes.letter[c];
+            if (letter == 0) {
+                *p++ = static_cast<char>(c);
+                continue;
+            }
+            // The escape's backslash, and in the escaped form a backslash for
+            // it and for an escaped quotation mark or backslash.
+            if (escaped) *p++ = '\\';
+            *p++ = '\\';
+            if (letter == 'u') {
+                const char rest[5] = {'u', '0', '0', kJsonHexDigits[c >> 4],
+                                      kJsonHexDigits[c & 0xF]};
+                std::memcpy(p, rest, 5);
+                p += 5;
+            } else {
+                if (escaped && (letter == '"' || letter == '\\')) *p++ = '\\';
+                *p++ = letter;
+            }
+        }
     }
     if (escaped) *p++ = '\\';
     *p++ = '"';
     end_ = static_cast<size_t>(p - start);
+}
+
+void JsonTextStream::AppendPlainString(const char* text, size_t size) {
+    Reserve(size + 2);
+    char* p = &out_[end_];
+    const bool escaped = form_ == Form::Escaped;
+    if (escaped) *p++ = '\\';
+    *p++ = '"';
+    std::memcpy(p, text, size);
+    p += size;
+    if (escaped) *p++ = '\\';
+    *p++ = '"';
+    end_ = static_cast<size_t>(p - out_.data());
 }
 
 }  // namespace zarvik

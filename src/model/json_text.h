@@ -38,12 +38,9 @@ class JsonTextStream {
     using Ch = char;
     enum class Form { Plain, Escaped };
 
-    // Writes after what `out` holds.
-    JsonTextStream(std::string& out, Form form) : out_(out), form_(form), end_(out.size()) {}
     // Writes over what `out` holds, using its length as room: a buffer kept
     // from the last call needs no growing (and no zero-filling) again.
-    struct Over {};
-    JsonTextStream(std::string& out, Form form, Over) : out_(out), form_(form), end_(0) {}
+    JsonTextStream(std::string& out, Form form) : out_(out), form_(form), end_(0) {}
     JsonTextStream(const JsonTextStream&) = delete;
     JsonTextStream& operator=(const JsonTextStream&) = delete;
 
@@ -73,6 +70,8 @@ class JsonTextStream {
     // A whole string literal in this stream's form, runs of plain bytes copied
     // at once where the writer goes byte by byte.
     void AppendString(const char* text, size_t size);
+    // A string literal of bytes that need no escaping, such as our member names.
+    void AppendPlainString(const char* text, size_t size);
 
   private:
     std::string& out_;
@@ -103,7 +102,7 @@ class JsonTextWriter : public rapidjson::Writer<JsonTextStream> {
     // A member name of our own: plain ASCII, nothing to escape.
     void Name(const char* key) {
         RawValue("", 0, rapidjson::kStringType);
-        os_->AppendString(key, std::strlen(key));
+        os_->AppendPlainString(key, std::strlen(key));
     }
 };
 

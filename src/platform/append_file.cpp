@@ -33,26 +33,26 @@ HANDLE OpenForAppending(const std::string& path) {
 
 AppendFile::AppendFile(const std::string& path) : handle_(OpenForAppending(path)) {}
 
-int64_t AppendFile::size() const {
+int64_t AppendFile::Size() const {
     LARGE_INTEGER size;
-    return isOpen() && GetFileSizeEx(handle_, &size) ? static_cast<int64_t>(size.QuadPart) : -1;
+    return IsOpen() && GetFileSizeEx(handle_, &size) ? static_cast<int64_t>(size.QuadPart) : -1;
 }
 
-void AppendFile::reopen(const std::string& path) {
+void AppendFile::Reopen(const std::string& path) {
     const HANDLE fresh = OpenForAppending(path);
     if (fresh == INVALID_HANDLE_VALUE) return;
-    if (isOpen()) CloseHandle(handle_);
+    if (IsOpen()) CloseHandle(handle_);
     handle_ = fresh;
 }
 
 AppendFile::~AppendFile() {
-    if (isOpen()) CloseHandle(handle_);
+    if (IsOpen()) CloseHandle(handle_);
 }
 
-bool AppendFile::isOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
+bool AppendFile::IsOpen() const { return handle_ != INVALID_HANDLE_VALUE; }
 
-bool AppendFile::append(const char* data, size_t size) {
-    if (!isOpen()) return false;
+bool AppendFile::Append(const char* data, size_t size) {
+    if (!IsOpen()) return false;
     // An append-only handle is not always one atomic append: wine finds the
     // end and then writes there, so two writers could land on the same place
     // and one block would be lost. Every writer takes this byte far past any
@@ -67,10 +67,10 @@ bool AppendFile::append(const char* data, size_t size) {
     return whole;
 }
 
-bool AppendFile::append(const std::string_view* pieces, size_t count) {
+bool AppendFile::Append(const std::string_view* pieces, size_t count) {
     std::string block;
     for (size_t i = 0; i < count; ++i) block += pieces[i];
-    return append(block.data(), block.size());
+    return Append(block.data(), block.size());
 }
 
 #else
@@ -85,26 +85,26 @@ int OpenForAppending(const std::string& path) {
 
 AppendFile::AppendFile(const std::string& path) : fd_(OpenForAppending(path)) {}
 
-int64_t AppendFile::size() const {
+int64_t AppendFile::Size() const {
     struct stat info {};
-    return isOpen() && ::fstat(fd_, &info) == 0 ? static_cast<int64_t>(info.st_size) : -1;
+    return IsOpen() && ::fstat(fd_, &info) == 0 ? static_cast<int64_t>(info.st_size) : -1;
 }
 
-void AppendFile::reopen(const std::string& path) {
+void AppendFile::Reopen(const std::string& path) {
     const int fresh = OpenForAppending(path);
     if (fresh < 0) return;
-    if (isOpen()) ::close(fd_);
+    if (IsOpen()) ::close(fd_);
     fd_ = fresh;
 }
 
 AppendFile::~AppendFile() {
-    if (isOpen()) ::close(fd_);
+    if (IsOpen()) ::close(fd_);
 }
 
-bool AppendFile::isOpen() const { return fd_ >= 0; }
+bool AppendFile::IsOpen() const { return fd_ >= 0; }
 
-bool AppendFile::append(const char* data, size_t size) {
-    if (!isOpen()) return false;
+bool AppendFile::Append(const char* data, size_t size) {
+    if (!IsOpen()) return false;
     ssize_t written;
     do {
         written = ::write(fd_, data, size);
@@ -112,8 +112,8 @@ bool AppendFile::append(const char* data, size_t size) {
     return written == static_cast<ssize_t>(size);
 }
 
-bool AppendFile::append(const std::string_view* pieces, size_t count) {
-    if (!isOpen()) return false;
+bool AppendFile::Append(const std::string_view* pieces, size_t count) {
+    if (!IsOpen()) return false;
     constexpr size_t kMost = 8;
     iovec vectors[kMost];
     size_t total = 0;

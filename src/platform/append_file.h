@@ -17,17 +17,17 @@ class AppendFile {
     AppendFile(const AppendFile&) = delete;
     AppendFile& operator=(const AppendFile&) = delete;
 
-    bool isOpen() const;
+    bool IsOpen() const;
     // One system write of the whole block; false when it did not land whole.
-    bool append(const char* data, size_t size);
+    bool Append(const char* data, size_t size);
     // The same for a block given in pieces, gathered by the system where it
     // can: a block of megabytes is not copied to be written.
-    bool append(const std::string_view* pieces, size_t count);
+    bool Append(const std::string_view* pieces, size_t count);
     // Size of the open file, whoever wrote it; -1 when it is not open.
-    int64_t size() const;
+    int64_t Size() const;
     // Opens `path` afresh: the file written so far may have been renamed.
     // The old one is closed only once the new one is open.
-    void reopen(const std::string& path);
+    void Reopen(const std::string& path);
 
   private:
 #if defined(_WIN32)

@@ -24,7 +24,7 @@ class RenameLock {
     RenameLock(const RenameLock&) = delete;
     RenameLock& operator=(const RenameLock&) = delete;
 
-    bool held() const { return held_; }
+    bool Held() const { return held_; }
 
   private:
     intptr_t handle_ = -1;

@@ -74,8 +74,8 @@ std::optional<Ipv4Address> ResolveIpv4(const std::string& host) {
     return address;
 }
 
-bool Socket::open() {
-    close();
+bool Socket::Open() {
+    Close();
     // Sending and receiving keep no time limit, on purpose: a fiscal
     // operation that timed out here but completed in the companion
     // application would lead the cashier to repeat it and register the
@@ -85,7 +85,7 @@ bool Socket::open() {
     winsockStarted_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
     const SOCKET made = socket(AF_INET, SOCK_STREAM, 0);
     if (made == INVALID_SOCKET) {
-        close();
+        Close();
         return false;
     }
     handle_ = static_cast<intptr_t>(made);
@@ -97,8 +97,8 @@ bool Socket::open() {
     return true;
 }
 
-bool Socket::connect(const Ipv4Address& address, uint16_t port, std::chrono::milliseconds limit) {
-    if (!isOpen()) return false;
+bool Socket::Connect(const Ipv4Address& address, uint16_t port, std::chrono::milliseconds limit) {
+    if (!IsOpen()) return false;
     sockaddr_in peer{};
     peer.sin_family = AF_INET;
     peer.sin_port = htons(port);
@@ -163,8 +163,8 @@ bool Socket::connect(const Ipv4Address& address, uint16_t port, std::chrono::mil
 #endif
 }
 
-bool Socket::sendAll(const char* data, size_t size) {
-    if (!isOpen()) return false;
+bool Socket::SendAll(const char* data, size_t size) {
+    if (!IsOpen()) return false;
     while (size > 0) {
         const auto sent = ::send(Native(handle_), data, ChunkSize(size), kSendFlags);
         if (sent < 0 && Interrupted()) continue;
@@ -175,8 +175,8 @@ bool Socket::sendAll(const char* data, size_t size) {
     return true;
 }
 
-long Socket::receive(char* buffer, size_t size) {
-    if (!isOpen()) return -1;
+long Socket::Receive(char* buffer, size_t size) {
+    if (!IsOpen()) return -1;
     for (;;) {
         const auto got = ::recv(Native(handle_), buffer, ChunkSize(size), 0);
         if (got < 0 && Interrupted()) continue;
@@ -184,13 +184,13 @@ long Socket::receive(char* buffer, size_t size) {
     }
 }
 
-void Socket::close() {
+void Socket::Close() {
 #if defined(_WIN32)
-    if (isOpen()) closesocket(Native(handle_));
+    if (IsOpen()) closesocket(Native(handle_));
     if (winsockStarted_) WSACleanup();
     winsockStarted_ = false;
 #else
-    if (isOpen()) ::close(Native(handle_));
+    if (IsOpen()) ::close(Native(handle_));
 #endif
     handle_ = kInvalid;
 }

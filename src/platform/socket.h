@@ -22,26 +22,26 @@ std::optional<Ipv4Address> ResolveIpv4(const std::string& host);
 class Socket {
   public:
     Socket() = default;
-    ~Socket() { close(); }
+    ~Socket() { Close(); }
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
 
-    bool isOpen() const { return handle_ != kInvalid; }
+    bool IsOpen() const { return handle_ != kInvalid; }
 
     // Starts Winsock for this socket alone and creates a TCP socket; on
     // failure nothing stays open or started.
-    bool open();
+    bool Open();
     // Gives up when the connection does not stand within `limit`: an address
     // where nobody answers must not freeze the till. Nothing has been sent
     // by then, so giving up can never duplicate an operation.
-    bool connect(const Ipv4Address& address, uint16_t port, std::chrono::milliseconds limit);
+    bool Connect(const Ipv4Address& address, uint16_t port, std::chrono::milliseconds limit);
     // Every byte, repeating on short writes; false when the peer or the
     // system refuses. A peer that went away never raises a signal.
-    bool sendAll(const char* data, size_t size);
+    bool SendAll(const char* data, size_t size);
     // Bytes read (0 when the peer has closed), or -1 on failure.
-    long receive(char* buffer, size_t size);
+    long Receive(char* buffer, size_t size);
     // Closes the socket and balances the Winsock start of `open`.
-    void close();
+    void Close();
 
   private:
     static constexpr intptr_t kInvalid = -1;

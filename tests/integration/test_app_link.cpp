@@ -94,27 +94,70 @@ TEST_F(AppLink, EveryFailureOfTheCompanionBecomesItsCode) {
     }
 }
 
-TEST_F(AppLink, DeviceTestShowsTheTransportAndProtocolMessages) {
-    component.Connect("no-such-host.invalid", companion.port());
-    EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string("Failed to resolve hostname")));
-    component.Connect("127.0.0.1", companion.port());
-    companion.onReset("DeviceTest");
-    EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string("Recv data failed")));
-    companion.onClose("DeviceTest");
-    EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string("Response empty.")));
-    companion.onRaw("DeviceTest", "OK");
-    EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string(kParseFailed)));
+// DeviceTest shows the verdict and the text of whatever came back: the framing
+// of the answer (pieces, trailing values, zero bytes, nesting) and the shapes
+// of its error member.
+TEST_F(AppLink, AnswersAsTheDeviceTestShowsThem) {
+    const auto raw = [&](std::string bytes, Delivery delivery = Delivery().thenClose()) {
+        return [this, bytes, delivery] { companion.onRaw("DeviceTest", bytes, delivery); };
+    };
+    const std::string depth(1000000, '['), undepth(1000000, ']');
+    const struct {
+        std::function<void()> arrange;
+        bool ok;
+        std::string text;
+    } rows[] = {
+        {[&] { component.Connect("no-such-host.invalid", companion.port()); }, false,
+         "Failed to resolve hostname"},
+        {[&] { companion.onReset("DeviceTest"); }, false, "Recv data failed"},
+        {[&] { companion.onClose("DeviceTest"); }, false, "Response empty."},
+        {raw("OK"), false, kParseFailed},
+        {[&] {
+             component.Connect("localhost", companion.port());
+             companion.onResult("DeviceTest", R"({"Description":"by name"})");
+         },
+         true, "by name"},
+        // Braces, brackets and escaped quotes inside strings do not end the answer early.
+        {[&] {
+             companion.onResult("DeviceTest",
+                                R"({"Description":"a}b]\"{c\\","x":["}",{"y":"\"]"}]})",
+                                Delivery().inPieces(12, 15ms));
+         },
+         true, "a}b]\"{c\\"},
+        {[&] {
+             companion.onResult("DeviceTest", R"({"Description":"ok"})",
+                                Delivery().withTrailing(R"({"jsonrpc":"2.0","id":2,"result":{}})"));
+         },
+         false, kParseFailed},
+        {raw(std::string("{\"result\":{\"Description\":\"a\0b\"}}", 33)), false, kParseFailed},
+        {raw(std::string("{\"result\":{}}\0{}", 16)), false, kParseFailed},
+        {raw("[1,2]\n", Delivery().keepOpen()), false, kParseFailed},
+        {raw("null\n", Delivery().keepOpen()), false, kParseFailed},
+        {raw("42\n", Delivery().keepOpen()), false, kParseFailed},
+        {raw("  \r\n\t"), false, kParseFailed},
+        {raw(R"({"result":{"Description":"cut)"), false, kParseFailed},
+        {raw("{\"result\":" + depth + undepth + "}"), false, kParseFailed},
+        {raw(R"({"result":{"Description":"ok","x":)" + std::string(40, '[') + std::string(40, ']') +
+             "}}"),
+         true, "ok"},
+        {raw(R"({"result":{"Description":"ok"},"error":null})"), true, "ok"},
+        {raw(R"({"error":{"code":1,"message":"Смена превысила 24 часа"}})"), false,
+         "Смена превысила 24 часа"},
+        {raw(R"({"error":{"code":1}})"), false, "The server returned an error."},
+        {raw(R"({"error":{"message":17}})"), false, "The server returned an error."},
+        {raw(R"({"error":"boom","result":{}})"), false, "The server returned an error."},
+        {raw(R"({"error":false})"), false, "The server returned an error."},
+        {raw(R"({"id":99,"jsonrpc":"1.0","result":{"Description":"other id"}})"), true, "other id"},
+    };
+    for (const auto& row : rows) {
+        component.Connect("127.0.0.1", companion.port());
+        row.arrange();
+        EXPECT_EQ(DeviceTest(), std::make_pair(row.ok, row.text)) << &row - rows;
+    }
 }
 
-TEST_F(AppLink, AnswerSplitIntoPiecesWithPausesIsReadWhole) {
-    // Braces, brackets and escaped quotes inside strings must not end the answer early.
-    companion.onResult("DeviceTest", R"({"Description":"a}b]\"{c\\","x":["}",{"y":"\"]"}]})",
-                       Delivery().inPieces(12, 15ms));
-    EXPECT_EQ(DeviceTest(), std::make_pair(true, std::string("a}b]\"{c\\")));
-}
-
-TEST_F(AppLink, AnswerFillingTheReadsExactlyIsReadWhole) {
-    for (size_t size : {128u, 256u, 4096u, 8192u}) {
+TEST_F(AppLink, AnswerFillingTheReadsExactlyOrLargerThanTheBuffersIsReadWhole) {
+    for (size_t size : {128u, 256u, 4096u, 8192u, 3u << 20}) {
         companion.onRaw("DeviceTest", AnswerOfSize(size));  // then the peer closes
         auto [ok, text] = DeviceTest();
         EXPECT_TRUE(ok) << size;
@@ -125,80 +168,10 @@ TEST_F(AppLink, AnswerFillingTheReadsExactlyIsReadWhole) {
     }
 }
 
-TEST_F(AppLink, AnswerLargerThanSocketBuffersIsReadWhole) {
-    const std::string description(3 << 20, 'z');
-    companion.onResult("DeviceTest", R"({"Description":")" + description + "\"}");
-    EXPECT_EQ(DeviceTest(), std::make_pair(true, description));
-}
-
-TEST_F(AppLink, SecondValueAfterTheAnswerIsAParseFailure) {
-    companion.onResult("DeviceTest", R"({"Description":"ok"})",
-                       Delivery().withTrailing(R"({"jsonrpc":"2.0","id":2,"result":{}})"));
-    EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string(kParseFailed)));
-}
-
-TEST_F(AppLink, ZeroByteInOrAfterTheAnswerIsAParseFailure) {
-    companion.onRaw("DeviceTest", std::string("{\"result\":{\"Description\":\"a\0b\"}}", 33));
-    EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string(kParseFailed)));
-    companion.onRaw("DeviceTest", std::string("{\"result\":{}}\0{}", 16));
-    EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string(kParseFailed)));
-}
-
-TEST_F(AppLink, AnswerThatIsNoObjectIsAParseFailureWithoutWaitingForClose) {
-    for (const char* answer : {"[1,2]\n", "\"text\"\n", "null\n", "42\n"}) {
-        companion.onRaw("DeviceTest", answer, Delivery().keepOpen());
-        EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string(kParseFailed))) << answer;
-    }
-    companion.onRaw("DeviceTest", "  \r\n\t");
-    EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string(kParseFailed)));
-    companion.onRaw("DeviceTest", R"({"result":{"Description":"cut)");
-    EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string(kParseFailed)));
-}
-
-TEST_F(AppLink, DeeplyNestedAnswerIsRefusedWithoutCrash) {
-    const size_t depth = 1000000;
-    companion.onRaw("DeviceTest",
-                    "{\"result\":" + std::string(depth, '[') + std::string(depth, ']') + "}");
-    EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string(kParseFailed)));
-
-    // Ordinary nesting is far from the bound.
-    companion.onResult("DeviceTest", R"({"Description":"ok","x":)" + std::string(40, '[') +
-                                         std::string(40, ']') + "}");
-    EXPECT_EQ(DeviceTest(), std::make_pair(true, std::string("ok")));
-}
-
 TEST_F(AppLink, AnswerBeyond64MiBIsRefused) {
     companion.onRaw("DeviceTest", AnswerOfSize((size_t{64} << 20) + 1));
     EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string(kParseFailed)));
     EXPECT_NE(ReadFile(logPath).find("WARN: Response larger than 64 MiB"), std::string::npos);
-}
-
-TEST_F(AppLink, ErrorMemberShapes) {
-    struct Case {
-        const char* answer;
-        bool ok;
-        const char* text;
-    };
-    const Case cases[] = {
-        {R"({"result":{"Description":"ok"},"error":null})", true, "ok"},
-        {R"({"error":{"code":1,"message":"Смена превысила 24 часа"}})", false,
-         "Смена превысила 24 часа"},
-        {R"({"error":{"code":1}})", false, "The server returned an error."},
-        {R"({"error":{"message":17}})", false, "The server returned an error."},
-        {R"({"error":"boom","result":{}})", false, "The server returned an error."},
-        {R"({"error":false})", false, "The server returned an error."},
-        {R"({"id":99,"jsonrpc":"1.0","result":{"Description":"other id"}})", true, "other id"},
-    };
-    for (const Case& c : cases) {
-        companion.onRaw("DeviceTest", c.answer);
-        EXPECT_EQ(DeviceTest(), std::make_pair(c.ok, std::string(c.text))) << c.answer;
-    }
-}
-
-TEST_F(AppLink, HostNameIsLookedUp) {
-    companion.onResult("DeviceTest", R"({"Description":"by name"})");
-    component.Connect("localhost", companion.port());
-    EXPECT_EQ(DeviceTest(), std::make_pair(true, std::string("by name")));
 }
 
 TEST_F(AppLink, ExchangeIsLoggedAsSentAndReceived) {

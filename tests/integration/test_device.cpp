@@ -38,11 +38,8 @@ const char* const kFullDataKKTXml =
 
 class Device : public ComponentWithCompanion {
   protected:
-    CallOutcome DeviceTest() {
-        return component.Call("DeviceTest", {Param::Empty(), Param::Empty()});
-    }
-    CallOutcome GetDataKKT() {
-        return component.Call("GetDataKKT", {Param::Empty(), Param::Empty()});
+    CallOutcome Call(const char* method) {
+        return component.Call(method, {Param::Empty(), Param::Empty()});
     }
 };
 
@@ -55,131 +52,93 @@ std::string RequestLine(const std::string& method, const std::string& posId, int
            std::to_string(counter) + "]}\r\n";
 }
 
-TEST_F(Device, RequestsCarryPosIdAndTheAdvancingCounter) {
-    companion.onResult("DeviceTest", R"({"Description":"ok"})");
+TEST_F(Device, RequestsCarryPosIdEscapedAndTheAdvancingCounter) {
+    companion.onResult("DeviceTest", "{}");
     companion.onResult("GetDataKKT", kFullDataKKT);
-    EXPECT_TRUE(DeviceTest().result.flag);
-    EXPECT_TRUE(GetDataKKT().result.flag);
+    EXPECT_TRUE(Call("DeviceTest").result.flag);
+    EXPECT_TRUE(Call("GetDataKKT").result.flag);
+    EmulatedComponent fresh(Component());  // PosId never set: sent empty
+    fresh.Call("SetParameter", {Param::Str("ServerHost"), Param::Str("127.0.0.1")});
+    fresh.Call("SetParameter", {Param::Str("ServerPort"), Param::I4(companion.port())});
+    EXPECT_TRUE(fresh.Call("DeviceTest", {Param::Empty(), Param::Empty()}).result.flag);
+    component.Connect("127.0.0.1", companion.port(), "Касса \"1\"\\\t\x1D");
+    EXPECT_TRUE(Call("DeviceTest").result.flag);
 
     const auto requests = companion.requests();
-    ASSERT_EQ(requests.size(), 2u);
+    ASSERT_EQ(requests.size(), 4u);
     const int64_t first = std::stoll(requests[0].id);
     EXPECT_EQ(requests[0].raw, RequestLine("DeviceTest", "POS-1", first));
     EXPECT_EQ(requests[1].raw, RequestLine("GetDataKKT", "POS-1", first + 1));
+    EXPECT_EQ(requests[2].raw, RequestLine("DeviceTest", "", std::stoll(requests[2].id)));
+    EXPECT_EQ(requests[3].paramList.at(0), "\"Касса \\\"1\\\"\\\\\\t\\u001D\"");
 }
 
-TEST_F(Device, PosIdNeverSetIsSentEmpty) {
-    EmulatedComponent fresh(Component());
-    EXPECT_TRUE(
-        fresh.Call("SetParameter", {Param::Str("ServerHost"), Param::Str("127.0.0.1")}).returned);
-    EXPECT_TRUE(fresh.Call("SetParameter", {Param::Str("ServerPort"), Param::I4(companion.port())})
-                    .returned);
-    companion.onResult("DeviceTest", "{}");
-    EXPECT_TRUE(fresh.Call("DeviceTest", {Param::Empty(), Param::Empty()}).result.flag);
-    ASSERT_EQ(companion.requests().size(), 1u);
-    const auto request = companion.requests()[0];
-    EXPECT_EQ(request.raw, RequestLine("DeviceTest", "", std::stoll(request.id)));
-}
-
-TEST_F(Device, PosIdTextIsEscapedAndCyrillicGoesAsUtf8) {
-    component.Connect("127.0.0.1", companion.port(), "Касса \"1\"\\\t\x1D");
-    companion.onResult("DeviceTest", "{}");
-    EXPECT_TRUE(DeviceTest().result.flag);
-    ASSERT_EQ(companion.requests().size(), 1u);
-    EXPECT_EQ(companion.requests()[0].paramList.at(0), "\"Касса \\\"1\\\"\\\\\\t\\u001D\"");
-}
-
-TEST_F(Device, DeviceTestGivesTheCompanionsDescription) {
-    companion.onResult("DeviceTest", R"({"Description":"Касса на связи"})");
-    const CallOutcome outcome = DeviceTest();
-    EXPECT_TRUE(outcome.returned);
-    EXPECT_TRUE(outcome.result.flag);
-    EXPECT_EQ(outcome.params[0].text, "Касса на связи");
-    EXPECT_TRUE(component.connection.errors.empty());
-}
-
-TEST_F(Device, DeviceTestWithoutStringDescriptionSucceedsWithEmptyText) {
-    for (const char* result : {"{}", R"({"Description":42})", R"({"Description":null})", "null"}) {
-        companion.onResult("DeviceTest", result);
-        const CallOutcome outcome = DeviceTest();
-        EXPECT_TRUE(outcome.result.flag) << result;
-        EXPECT_EQ(outcome.params[0].text, "") << result;
+// The device test reports nothing to AddError: its text is the answer, and
+// GetLastError gives the reason to the equipment library.
+TEST_F(Device, DeviceTestGivesTheDescriptionOrTheReason) {
+    const struct {
+        const char* raw;  // the companion's answer; null: nobody listens
+        bool verdict;
+        const char* text;
+        int lastError;
+    } rows[] = {
+        {R"({"jsonrpc":"2.0","id":1,"result":{"Description":"Касса на связи"}})", true,
+         "Касса на связи", 0},
+        {R"({"id":1,"result":{"Description":"ok"},"error":null})", true, "ok", 0},
+        {R"({"id":1,"result":{}})", true, "", 0},
+        {R"({"id":1,"result":{"Description":42}})", true, "", 0},
+        {R"({"id":1,"result":{"Description":null}})", true, "", 0},
+        {R"({"id":1,"result":null})", true, "", 0},
+        {R"({"id":1,"error":{"code":-1,"message":"ФН не найден"}})", false, "ФН не найден", 5},
+        {nullptr, false, "Connect failed", 1},
+    };
+    for (const auto& row : rows) {
+        if (row.raw == nullptr)
+            component.Connect("127.0.0.1", TestCompanion::ClosedPort());
+        else
+            companion.onRaw("DeviceTest", row.raw);
+        const CallOutcome outcome = Call("DeviceTest");
+        EXPECT_TRUE(outcome.returned);
+        EXPECT_EQ(outcome.result.flag, row.verdict) << row.text;
+        EXPECT_EQ(outcome.params[0].text, row.text);
+        EXPECT_TRUE(component.connection.errors.empty());
+        if (row.lastError == 0) continue;
+        const CallOutcome last = component.Call("GetLastError", {Param::Empty()});
+        EXPECT_EQ(last.result.i4, row.lastError);
+        EXPECT_EQ(last.params[0].text, row.text);
     }
 }
 
-TEST_F(Device, DeviceTestAgainstClosedPortSaysConnectFailedWithoutReport) {
-    component.Connect("127.0.0.1", TestCompanion::ClosedPort());
-    const CallOutcome outcome = DeviceTest();
-    EXPECT_TRUE(outcome.returned);
-    EXPECT_FALSE(outcome.result.flag);
-    EXPECT_EQ(outcome.params[0].text, "Connect failed");
-    EXPECT_TRUE(component.connection.errors.empty());
-    // The equipment library takes the reason from the driver's error.
-    const CallOutcome last = component.Call("GetLastError", {Param::Empty()});
-    EXPECT_EQ(last.result.i4, 1);
-    EXPECT_EQ(last.params[0].text, "Connect failed");
-}
-
-TEST_F(Device, DeviceTestCarriesTheCompanionsErrorMessageWithoutReport) {
-    companion.onError("DeviceTest", -1, "ФН не найден");
-    const CallOutcome outcome = DeviceTest();
-    EXPECT_FALSE(outcome.result.flag);
-    EXPECT_EQ(outcome.params[0].text, "ФН не найден");
-    EXPECT_TRUE(component.connection.errors.empty());
-    const CallOutcome last = component.Call("GetLastError", {Param::Empty()});
-    EXPECT_EQ(last.result.i4, 5);
-    EXPECT_EQ(last.params[0].text, "ФН не найден");
-}
-
-TEST_F(Device, SuccessBesideNullErrorIsSuccess) {
-    companion.onRaw("DeviceTest", R"({"id":1,"result":{"Description":"ok"},"error":null})");
-    const CallOutcome outcome = DeviceTest();
-    EXPECT_TRUE(outcome.result.flag);
-    EXPECT_EQ(outcome.params[0].text, "ok");
-}
-
-TEST_F(Device, GetDataKKTWritesThirtyAttributesInOrder) {
-    companion.onResult("GetDataKKT", kFullDataKKT);
-    const CallOutcome outcome = GetDataKKT();
-    EXPECT_TRUE(outcome.returned);
-    EXPECT_TRUE(outcome.result.flag);
-    EXPECT_EQ(outcome.params[1].text, kFullDataKKTXml);
-    EXPECT_TRUE(component.connection.errors.empty());
-}
-
-TEST_F(Device, GetDataKKTFlagIsTrueOnlyForTheLiteralTrue) {
-    std::string result = kFullDataKKT;
-    result.replace(result.find("\"Fiscal\":true"), 13, "\"Fiscal\":1");
-    result.replace(result.find("\"DataEncryption\":true"), 21, "\"DataEncryption\":\"true\"");
-    companion.onResult("GetDataKKT", result);
-    const CallOutcome outcome = GetDataKKT();
-    ASSERT_TRUE(outcome.result.flag);
-    EXPECT_NE(outcome.params[1].text.find(" Fiscal=\"false\" "), std::string::npos);
-    EXPECT_NE(outcome.params[1].text.find(" IsEncrypted=\"false\" "), std::string::npos);
-}
-
-TEST_F(Device, GetDataKKTMissingOrMistypedKeyIsReportedAndNothingWritten) {
-    struct Case {
-        std::string from, to, key;
+// Thirty attributes in order; a flag is true only for the literal true; a
+// missing or mistyped key is code 6 and nothing is written.
+TEST_F(Device, GetDataKKT) {
+    const struct {
+        std::string from, to, missing, found;
+    } rows[] = {
+        {"", "", "", kFullDataKKTXml},
+        {"\"Fiscal\":true", "\"Fiscal\":1", "", " Fiscal=\"false\" "},
+        {"\"DataEncryption\":true", "\"DataEncryption\":\"true\"", "", " IsEncrypted=\"false\" "},
+        {"\"SignOfAgent\":\"1,2\",", "", "SignOfAgent", ""},
+        {"\"VATIN\":\"7701234567\"", "\"VATIN\":7701234567", "VATIN", ""},
+        {"\"IsMarking\":true,", "", "IsMarking", ""},
     };
-    const Case cases[] = {
-        {"\"SignOfAgent\":\"1,2\",", "", "SignOfAgent"},
-        {"\"VATIN\":\"7701234567\"", "\"VATIN\":7701234567", "VATIN"},
-        {"\"IsMarking\":true,", "", "IsMarking"},
-    };
-    for (const Case& c : cases) {
+    for (const auto& row : rows) {
         std::string result = kFullDataKKT;
-        result.replace(result.find(c.from), c.from.size(), c.to);
+        if (!row.from.empty()) result.replace(result.find(row.from), row.from.size(), row.to);
         companion.onResult("GetDataKKT", result);
         component.connection.errors.clear();
-        const CallOutcome outcome = GetDataKKT();
-        EXPECT_TRUE(outcome.returned);
-        EXPECT_FALSE(outcome.result.flag) << c.key;
-        EXPECT_TRUE(outcome.params[1].untouched) << c.key;
-        ASSERT_EQ(component.connection.errors.size(), 1u) << c.key;
+        const CallOutcome outcome = Call("GetDataKKT");
+        EXPECT_EQ(outcome.result.flag, row.missing.empty()) << row.from;
+        if (row.missing.empty()) {
+            EXPECT_NE(outcome.params[1].text.find(row.found), std::string::npos) << row.from;
+            EXPECT_TRUE(component.connection.errors.empty());
+            continue;
+        }
+        EXPECT_TRUE(outcome.params[1].untouched) << row.missing;
+        ASSERT_EQ(component.connection.errors.size(), 1u) << row.missing;
         EXPECT_EQ(component.connection.errors[0].code, 6);
         EXPECT_EQ(component.connection.errors[0].description,
-                  "В ответе отсутствует обязательный параметр \"" + c.key + "\"");
+                  "В ответе отсутствует обязательный параметр \"" + row.missing + "\"");
     }
 }
 

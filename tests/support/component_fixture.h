@@ -15,14 +15,6 @@ class ComponentWithCompanion : public ::testing::Test {
   protected:
     void SetUp() override { component.Connect("127.0.0.1", companion.port()); }
 
-    // Exactly one AddError report, with this code and text; forgets it afterwards.
-    void ExpectReported(int code, const std::string& description) {
-        ASSERT_EQ(component.connection.errors.size(), 1u);
-        EXPECT_EQ(component.connection.errors[0].code, code);
-        EXPECT_EQ(component.connection.errors[0].description, description);
-        component.connection.errors.clear();
-    }
-
     std::string logPath = UseFreshLogFolder();  // before the component opens its log
     TestCompanion companion;
     EmulatedComponent component{Component()};

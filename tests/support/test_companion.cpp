@@ -161,17 +161,12 @@ void TestCompanion::start(uint16_t port) {
 }
 
 TestCompanion::~TestCompanion() {
-    stop();
-#if defined(_WIN32)
-    if (winsock_) WSACleanup();
-#endif
-}
-
-void TestCompanion::stop() {
     stopping_ = true;
     if (thread_.joinable()) thread_.join();
     if (listener_ != kNone) CloseNative(listener_);
-    listener_ = kNone;
+#if defined(_WIN32)
+    if (winsock_) WSACleanup();
+#endif
 }
 
 uint16_t TestCompanion::ClosedPort() {
@@ -224,15 +219,9 @@ std::vector<RecordedRequest> TestCompanion::requests() const {
     return requests_;
 }
 
-size_t TestCompanion::connectionCount() const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    return connections_;
-}
-
 void TestCompanion::clear() {
     std::lock_guard<std::mutex> lock(mutex_);
     requests_.clear();
-    connections_ = 0;
 }
 
 TestCompanion::Script TestCompanion::scriptFor(const std::string& method) const {
@@ -255,10 +244,6 @@ void TestCompanion::run() {
         const int yes = 1;
         setsockopt(accepted, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&yes),
                    sizeof yes);
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            ++connections_;
-        }
         const auto connection = static_cast<intptr_t>(accepted);
         serve(connection);
         CloseNative(connection);
@@ -306,7 +291,7 @@ void TestCompanion::serve(intptr_t connection) {
 bool TestCompanion::readRequest(intptr_t connection, std::string& raw, bool whole) {
     static thread_local char buffer[64 * 1024];
     while (!stopping_) {
-        if (!waitReadable(connection)) continue;
+        if (!Ready(connection, false)) continue;
         const auto got = recv(N(connection), buffer, sizeof buffer, 0);
         if (got < 0 && Interrupted()) continue;
         if (got <= 0) return false;
@@ -322,8 +307,6 @@ bool TestCompanion::readRequest(intptr_t connection, std::string& raw, bool whol
     }
     return false;
 }
-
-bool TestCompanion::waitReadable(intptr_t socket) { return Ready(socket, false); }
 
 bool TestCompanion::sendAll(intptr_t connection, const char* data, size_t size) {
     while (size > 0 && !stopping_) {
@@ -355,7 +338,7 @@ void TestCompanion::deliver(intptr_t connection, const std::string& bytes,
 void TestCompanion::drainUntilClosed(intptr_t connection) {
     char buffer[4096];
     while (!stopping_) {
-        if (!waitReadable(connection)) continue;
+        if (!Ready(connection, false)) continue;
         const auto got = recv(N(connection), buffer, sizeof buffer, 0);
         if (got < 0 && Interrupted()) continue;
         if (got <= 0) return;

@@ -95,11 +95,7 @@ class TestCompanion {
 
     void record(bool on) { recording_ = on; }
     std::vector<RecordedRequest> requests() const;
-    size_t connectionCount() const;  // accepted connections, with or without a request
-    void clear();                    // forgets the recorded requests and connections
-
-    // Stops listening: later connections to port() are refused.
-    void stop();
+    void clear();  // forgets the recorded requests
 
     // A loopback port on which nobody listens.
     static uint16_t ClosedPort();
@@ -119,7 +115,6 @@ class TestCompanion {
     void run();
     void serve(intptr_t connection);
     bool readRequest(intptr_t connection, std::string& raw, bool whole);
-    bool waitReadable(intptr_t socket);
     bool sendAll(intptr_t connection, const char* data, size_t size);
     void deliver(intptr_t connection, const std::string& bytes, const Delivery& delivery);
     void drainUntilClosed(intptr_t connection);
@@ -136,7 +131,6 @@ class TestCompanion {
     mutable std::mutex mutex_;
     std::map<std::string, Script> scripts_;
     std::vector<RecordedRequest> requests_;
-    size_t connections_ = 0;
 };
 
 }  // namespace zarvik::test

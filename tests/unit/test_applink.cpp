@@ -33,7 +33,7 @@ using State = AnswerFramer::State;
 size_t CompletesAt(const std::string& text) {
     AnswerFramer framer;
     for (size_t i = 0; i < text.size(); ++i) {
-        if (framer.feed(&text[i], 1) != State::Incomplete) return i;
+        if (framer.Feed(&text[i], 1) != State::Incomplete) return i;
     }
     return std::string::npos;
 }
@@ -52,20 +52,20 @@ TEST(AnswerFramer, EndsExactlyAtTheEndOfTheObjectWhateverTheStringsHold) {
     for (const auto& [text, end] : rows) EXPECT_EQ(CompletesAt(text), end) << text;
     // Bytes after the end change nothing.
     AnswerFramer framer;
-    EXPECT_EQ(framer.feed(R"({}{"x":[)", 8), State::Complete);
-    EXPECT_EQ(framer.feed("[[[", 3), State::Complete);
+    EXPECT_EQ(framer.Feed(R"({}{"x":[)", 8), State::Complete);
+    EXPECT_EQ(framer.Feed("[[[", 3), State::Complete);
 }
 
 TEST(AnswerFramer, RefusesNestingBeyondTheBound) {
     const int bound = AnswerFramer::kMaxDepth;
     AnswerFramer atBound;
     const std::string deepest = "{" + std::string(bound - 1, '[');
-    EXPECT_EQ(atBound.feed(deepest.data(), deepest.size()), State::Incomplete);
+    EXPECT_EQ(atBound.Feed(deepest.data(), deepest.size()), State::Incomplete);
     const std::string closing = std::string(bound - 1, ']') + "}";
-    EXPECT_EQ(atBound.feed(closing.data(), closing.size()), State::Complete);
+    EXPECT_EQ(atBound.Feed(closing.data(), closing.size()), State::Complete);
     AnswerFramer beyond;
     const std::string tooDeep = "{\"x\":" + std::string(bound, '{');
-    EXPECT_EQ(beyond.feed(tooDeep.data(), tooDeep.size()), State::TooDeep);
+    EXPECT_EQ(beyond.Feed(tooDeep.data(), tooDeep.size()), State::TooDeep);
 }
 
 class Readers : public ::testing::Test {
@@ -158,8 +158,8 @@ class FullAcceptQueue {
         const platform::Ipv4Address loopback{htonl(INADDR_LOOPBACK), false};
         for (int i = 0; i < 16; ++i) {
             platform::Socket& filler = fillers_.emplace_back();
-            if (!filler.open()) return;
-            if (!filler.connect(loopback, ntohs(address.sin_port),
+            if (!filler.Open()) return;
+            if (!filler.Connect(loopback, ntohs(address.sin_port),
                                 std::chrono::milliseconds(200))) {
                 port_ = ntohs(address.sin_port);
                 return;
@@ -190,9 +190,9 @@ TEST(KassaAppClientInvoke, ConnectThatCannotCompleteGivesUpAtTheLimitWithCodeOne
     ExchangeLog log("");
     std::string line;
     KassaAppClient client(log, line);
-    client.settings().ServerHost = "127.0.0.1";
-    client.settings().ServerPort = full.port();
-    client.settings().ConnectLimit = std::chrono::milliseconds(300);
+    client.Settings().ServerHost = "127.0.0.1";
+    client.Settings().ServerPort = full.port();
+    client.Settings().ConnectLimit = std::chrono::milliseconds(300);
     JsonRpcResult out;
     const auto started = std::chrono::steady_clock::now();
     try {

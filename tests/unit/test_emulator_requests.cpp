@@ -39,63 +39,36 @@ class EmulatorRequests : public ::testing::Test {
         return answer.HasMember("error") ? answer["error"]["code"].GetInt() : 0;
     }
 
-    const std::string cashier = Quoted(R"({"CashierName":"Смирнова О.В."})");
     Emulator emulator;
 };
 
-TEST_F(EmulatorRequests, AnswersInTheEnvelopeOrderWithTheRequestsId) {
-    EXPECT_EQ(Send("GetLineLength", "", 41).answer,
-              R"({"jsonrpc":"2.0","id":41,"result":{"LineLength":48}})");
-    EXPECT_EQ(Send("GetOutputParametersAdditionalsStateInfo").answer,
-              R"({"jsonrpc":"2.0","id":7,"result":{"ShiftState":1,"DateTimeFiscal":")" +
-                  FormatDateTime(kNoon) + R"("}})");
-}
-
-TEST_F(EmulatorRequests, ARefusalIsAnErrorObjectWithARussianMessage) {
-    const Exchange exchange = Send("CloseShift", cashier, 5);
-    EXPECT_TRUE(exchange.refused);
-    EXPECT_EQ(exchange.answer,
-              R"({"jsonrpc":"2.0","id":5,"error":{"code":1001,"message":"Смена не открыта: )"
-              R"(закрывать нечего"}})");
-}
-
-TEST_F(EmulatorRequests, ProtocolFaultsGetTheStandardCodes) {
-    EXPECT_EQ(ErrorCode(emulator.handle("{\"jsonrpc\":\"2.0\",")), kParseError);
-    EXPECT_EQ(emulator.handle("not json").answer.substr(0, 48),
-              R"({"jsonrpc":"2.0","id":null,"error":{"code":-3270)");
-    EXPECT_EQ(ErrorCode(emulator.handle("{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"X\"}\xFF")),
-              kParseError);
-    EXPECT_EQ(ErrorCode(emulator.handle("[1,2]")), kInvalidRequest);
-    EXPECT_EQ(ErrorCode(emulator.handle(R"({"id":1,"method":"DeviceTest","params":["P",1]})")),
-              kInvalidRequest)
-        << "no jsonrpc member";
-    EXPECT_EQ(
-        ErrorCode(emulator.handle(R"({"jsonrpc":"2.0","method":"DeviceTest","params":["P",1]})")),
-        kInvalidRequest)
-        << "a notification would never be answered";
-    EXPECT_EQ(ErrorCode(Send("OpenShiftNow")), kMethodNotFound);
-    EXPECT_EQ(ErrorCode(emulator.handle(R"({"jsonrpc":"2.0","id":3,"method":"DeviceTest"})")),
-              kInvalidParams);
-    EXPECT_EQ(emulator.reject("Запрос не завершён переводом строки (LF)").answer,
-              R"j({"jsonrpc":"2.0","id":null,"error":{"code":-32600,"message":"Запрос не )j"
-              R"j(завершён переводом строки (LF)"}})j");
-}
-
-TEST_F(EmulatorRequests, TheLeadingParametersArePosIdAndTheCounterEqualToTheId) {
-    const auto send = [this](const std::string& params) {
-        return emulator.handle(R"({"jsonrpc":"2.0","id":9,"method":"DeviceTest","params":)" +
-                               params + "}");
+TEST_F(EmulatorRequests, RequestsThatAreNotWhatTheDriverSendsGetTheStandardCodes) {
+    const auto device = [](const std::string& params) {
+        return R"({"jsonrpc":"2.0","id":9,"method":"DeviceTest","params":)" + params + "}";
     };
-    EXPECT_EQ(ErrorCode(send(R"(["KASSA-01",9])")), 0);
-    EXPECT_EQ(ErrorCode(send(R"(["KASSA-01",8])")), kInvalidParams);
-    EXPECT_EQ(ErrorCode(send(R"(["",9])")), kInvalidParams) << "PosId never set";
-    EXPECT_EQ(ErrorCode(send(R"([9,"KASSA-01"])")), kInvalidParams);
-    EXPECT_EQ(ErrorCode(send(R"(["KASSA-01",9,"extra"])")), kInvalidParams);
-    EXPECT_EQ(ErrorCode(send(R"({"PosId":"KASSA-01"})")), kInvalidParams);
-    // An id above 2^31 travels as a negative number, the counter as unsigned.
-    EXPECT_EQ(ErrorCode(emulator.handle(R"({"jsonrpc":"2.0","id":-2,"method":"DeviceTest",)"
-                                        R"("params":["KASSA-01",4294967294]})")),
-              0);
+    const std::pair<std::string, int> cases[] = {
+        {"{\"jsonrpc\":\"2.0\",", kParseError},
+        {"{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"X\"}\xFF", kParseError},
+        {"[1,2]", kInvalidRequest},
+        {R"({"id":1,"method":"DeviceTest","params":["P",1]})", kInvalidRequest},  // no jsonrpc
+        // A notification would never be answered.
+        {R"({"jsonrpc":"2.0","method":"DeviceTest","params":["P",1]})", kInvalidRequest},
+        {R"({"jsonrpc":"2.0","id":7,"method":"OpenShiftNow","params":["KASSA-01",7]})",
+         kMethodNotFound},
+        {R"({"jsonrpc":"2.0","id":3,"method":"DeviceTest"})", kInvalidParams},
+        // PosId set, then the request counter equal to the id.
+        {device(R"(["KASSA-01",9])"), 0},
+        {device(R"(["KASSA-01",8])"), kInvalidParams},
+        {device(R"(["",9])"), kInvalidParams},
+        {device(R"([9,"KASSA-01"])"), kInvalidParams},
+        {device(R"(["KASSA-01",9,"extra"])"), kInvalidParams},
+        {device(R"({"PosId":"KASSA-01"})"), kInvalidParams},
+        // An id above 2^31 travels as a negative number, the counter as unsigned.
+        {R"({"jsonrpc":"2.0","id":-2,"method":"DeviceTest","params":["KASSA-01",4294967294]})", 0},
+    };
+    for (const auto& [request, code] : cases) {
+        EXPECT_EQ(ErrorCode(emulator.handle(request)), code) << request;
+    }
 }
 
 TEST_F(EmulatorRequests, RecordsInsideStringsAreCheckedMemberByMember) {
@@ -137,98 +110,6 @@ TEST_F(EmulatorRequests, TakesWhatTheDriverSends) {
         zarvik::RequestKMText(zarvik::ParseRequestKM(DataFile("../../examples/request_km.xml"))));
     Send("OpenSessionRegistrationKM");
     EXPECT_FALSE(Send("RequestKM", request).refused);
-}
-
-TEST_F(EmulatorRequests, ACashiersDayMovesTheRegister) {
-    Send("OpenShift", cashier);
-    Send("CashInOutcome", "1500.0," + cashier);
-    EXPECT_EQ(Send("GetOutputParametersAdditionalsCashBalance").answer,
-              R"({"jsonrpc":"2.0","id":7,"result":{"CashBalance":1500.0}})");
-    EXPECT_EQ(ErrorCode(Send("CashInOutcome", "-2000.0," + cashier)), kNotEnoughCash);
-
-    EXPECT_EQ(ErrorCode(Send("GetDocumentOutputParametersAdditionals")), kReceiptNotFound);
-    const std::string check = R"({"Parameters":{"CashierName":"К","PaymentType":1,"TaxVariant":0},)"
-                              R"("Positions":{"FiscalString":[{"Name":"Хлеб","Quantity":1.0,)"
-                              R"("PriceWithDiscount":62.5,"SumWithDiscount":62.5,"Tax":"10",)"
-                              R"("VATAmount":5.68}],"TextString":[],"Barcode":[]},)"
-                              R"("Payments":{"Cash":100.0}})";
-    const Exchange receipt = Send("ProcessCheck", R"("",false,)" + Quoted(check));
-    ASSERT_FALSE(receipt.refused) << receipt.message;
-    EXPECT_NE(receipt.answer.find(R"("CheckNumber":3,"SessionNumber":1,"FiscalSign":")"),
-              std::string::npos)
-        << receipt.answer;
-    EXPECT_EQ(ErrorCode(Send("ProcessCheck", R"("",true,)" + Quoted(check))), kBadReceipt)
-        << "an electronic receipt needs the customer's phone or e-mail";
-    EXPECT_EQ(Send("GetDocumentOutputParametersAdditionals").answer,
-              R"({"jsonrpc":"2.0","id":7,"result":{"ShiftClosingCheckNumber":1,)"
-              R"("DateTimeFiscal":")" +
-                  FormatDateTime(kNoon) + R"("}})");
-    EXPECT_FALSE(Send("PrintCheckCopy", R"("3")").refused);
-    EXPECT_EQ(ErrorCode(Send("PrintCheckCopy", R"("42")")), kReceiptNotFound);
-    EXPECT_NE(Send("GetOutputParametersAdditionalsOperationCounters")
-                  .answer.find(R"("CountersOperationType1":{"CheckCount":1,)"
-                               R"("TotalChecksAmount":62.5,"CorrectionCheckCount":0,)"),
-              std::string::npos);
-    EXPECT_NE(Send("GetCurrentStatus")
-                  .answer.find(R"("CheckNumber":3,"SessionNumber":1,"SessionState":2,)"
-                               R"("StatusParameters":{"BacklogDocumentCounter":2,)"
-                               R"("BacklogDocumentFirstNumber":2,)"),
-              std::string::npos);
-    EXPECT_NE(
-        Send("CloseShift", cashier)
-            .answer.find(
-                R"("OutputParameters":{"BacklogDocumentsCounter":2,"BacklogDocumentFirstNumber":3,)"),
-        std::string::npos);
-}
-
-TEST_F(EmulatorRequests, TextDocumentsTakeTextLinesAndBase64Barcodes) {
-    const auto print = [this](const std::string& lines) {
-        return Send("PrintTextDocument", Quoted(lines));
-    };
-    EXPECT_EQ(print(R"([{"LineType":"TextString","Text":"Спасибо!"},)"
-                    R"({"LineType":"Barcode","BarcodeType":"QR","Barcode":"aHR0cHM6"}])")
-                  .answer,
-              R"({"jsonrpc":"2.0","id":7,"result":{"LinesPrinted":2,"BarcodesPrinted":1}})");
-    EXPECT_EQ(ErrorCode(print("[]")), 0);
-    EXPECT_EQ(ErrorCode(print(R"([{"LineType":"Barcode","BarcodeType":"QR","Barcode":"a b"}])")),
-              kInvalidParams);
-    EXPECT_EQ(ErrorCode(print(R"([{}])")), kInvalidParams);
-    EXPECT_EQ(ErrorCode(print(R"({"LineType":"TextString","Text":""})")), kInvalidParams);
-}
-
-TEST_F(EmulatorRequests, AForcedErrorAnswersOnlyWellFormedRequests) {
-    emulator.forceError("OpenCashDrawer", "Денежный ящик не подключён");
-    EXPECT_EQ(Send("OpenCashDrawer").answer,
-              R"({"jsonrpc":"2.0","id":7,"error":{"code":1099,"message":"Денежный ящик не )"
-              R"(подключён"}})");
-    EXPECT_EQ(ErrorCode(Send("OpenCashDrawer", "1")), kInvalidParams);
-    EXPECT_EQ(ErrorCode(Send("DeviceTest")), 0);
-}
-
-TEST_F(EmulatorRequests, MarkingAnswersCarryTheShapesTheDriverReads) {
-    EXPECT_EQ(ErrorCode(Send("RequestKM", Quoted(R"({"GUID":"g-1","MarkingCode":"0104607040913012)"
-                                                 R"(21abc","PlannedStatus":1})"))),
-              kMarkingSessionClosed);
-    Send("OpenSessionRegistrationKM");
-    EXPECT_EQ(Send("RequestKM", Quoted(R"({"GUID":"g-1","WaitForResult":true,)"
-                                       R"("MarkingCode":"010460704091301221abc",)"
-                                       R"("PlannedStatus":1,"Quantity":1.0,)"
-                                       R"("MeasureOfQuantity":"0"})"))
-                  .answer,
-              R"({"jsonrpc":"2.0","id":7,"result":{"RequestKMResult":{"Checking":true,)"
-              R"("CheckingResult":true}}})");
-    EXPECT_EQ(ErrorCode(Send("RequestKM", Quoted(R"({"GUID":"g-2","WaitForResult":false,)"
-                                                 R"("MarkingCode":"x","PlannedStatus":1})"))),
-              kInvalidParams)
-        << "WaitForResult is sent as true or not at all";
-    EXPECT_EQ(Send("GetProcessingKMResult").answer,
-              R"({"jsonrpc":"2.0","id":7,"result":{"RequestStatus":0,"ProcessingKMResult":)"
-              R"({"GUID":"g-1","Result":true,"ResultCode":15,"HandleCode":0,"StatusInfo":1}}})");
-    EXPECT_EQ(ErrorCode(Send("ConfirmKM", Quoted(R"({"GUID":"g-1","ConfirmationType":-1})"))),
-              kInvalidParams);
-    EXPECT_EQ(Send("ConfirmKM", Quoted(R"({"GUID":"g-1","ConfirmationType":0})")).answer,
-              R"({"jsonrpc":"2.0","id":7,"result":{}})");
-    EXPECT_FALSE(Send("CloseSessionRegistrationKM").refused);
 }
 
 }  // namespace
