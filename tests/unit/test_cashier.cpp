@@ -1,9 +1,10 @@
-// The cashier's input parameters of the shift, report and cash operations: a
-// row per document, with the cashier as sent or the refusal.
+// The cashier's input parameters of the shift, report and cash operations
+// (the cashier as sent or the refusal) and the lines of a text document.
 #include <gtest/gtest.h>
 
 #include "core/driver_error.h"
 #include "model/cashier.h"
+#include "model/text_document.h"
 
 namespace zarvik {
 namespace {
@@ -36,6 +37,20 @@ TEST(CashierData, ReadAndSentOrRefused) {
         {"<Parameters CashierName=\"A\"/>", bad + "отсутствует элемент Parameters"},
     };
     for (const auto& [xml, sent] : rows) EXPECT_EQ(Sent(xml), sent) << xml;
+}
+
+TEST(TextDocument, LinesAsSent) {
+    const std::pair<const char*, const char*> rows[] = {
+        // Names are matched exactly; only the first Positions counts.
+        {"<D><Positions><Picture Data=\"x\"/><textstring Text=\"a\"/><TextString Text=\"b\"/>"
+         "</Positions><Positions><TextString Text=\"2\"/></Positions></D>",
+         "[{\"LineType\":\"TextString\",\"Text\":\"b\"}]"},
+        {"<D><Positions><TextString Text=\"a&#9;&quot;b&quot;\\&#29;\"/></Positions></D>",
+         "[{\"LineType\":\"TextString\",\"Text\":\"a\\t\\\"b\\\"\\\\\\u001D\"}]"},
+    };
+    for (const auto& [xml, sent] : rows) {
+        EXPECT_EQ(TextDocumentToJson(ReadTextDocument(xml)), sent) << xml;
+    }
 }
 
 }  // namespace

@@ -1,7 +1,10 @@
-// Goods codes and the fractional quantity of a position, as sent.
+// Goods codes and the fractional quantity of a position, and the marking-code
+// request of RequestKM, as sent or refused.
 #include <gtest/gtest.h>
 
+#include "core/driver_error.h"
 #include "model/goods_code.h"
+#include "model/marking_request.h"
 
 namespace zarvik {
 namespace {
@@ -30,7 +33,6 @@ TEST(GoodsCode, CodesAsSent) {
         // In table order, under the companion's names.
         {R"(<P><GoodCodeData GS1.M="0104600" F6="z" EAN13="4600000000001"/></P>)",
          R"({"EAN13":"4600000000001","GS1M":"0104600","F6":"z"})"},
-        {R"(<P><GoodCodeData GS1.0="x"/></P>)", R"({"GS10":"x"})"},
         {R"(<P><GoodCodeData GS10="x" gs1.0="y" MarkingCode="z"/></P>)", "{}"},
         // Without attributes, or only the first element of the name counts.
         {R"(<P><GoodCodeData><X EAN13="1"/></GoodCodeData></P>)", "absent"},
@@ -57,6 +59,44 @@ TEST(GoodsCode, FractionScansLikePercentD) {
         {R"(<P><FractionalQuantity/></P>)", "absent"},
     };
     for (const auto& [xml, sent] : rows) EXPECT_EQ(Sent(xml, false), sent) << xml;
+}
+
+// The operations' integration table holds the request's common forms.
+std::string RequestSent(const std::string& attributes, const std::string& children = "") {
+    try {
+        return RequestKMText(ParseRequestKM("<R GUID=\"g\" MarkingCode=\"m\"" + attributes + ">" +
+                                            children + "</R>"));
+    } catch (const ZarvikKassaErrorException& error) {
+        EXPECT_EQ(error.code, DriverErrorCode::InputDataError);
+        return error.message;
+    }
+}
+
+TEST(RequestKM, SentOrRefused) {
+    const std::string plain = "{\"GUID\":\"g\",\"MarkingCode\":\"m\",\"PlannedStatus\":0}";
+    const std::string infinite =
+        "Некорректные входные данные: недопустимое числовое значение "
+        "атрибута Quantity у элемента R: ";
+    const std::pair<std::string, std::string> rows[] = {
+        // WaitForResult is a presence flag.
+        {" WaitForResult=\"\"",
+         "{\"GUID\":\"g\",\"WaitForResult\":true,\"MarkingCode\":\"m\",\"PlannedStatus\":0}"},
+        // A quantity is sent only when positive.
+        {" Quantity=\"nan\"", plain},
+        {" Quantity=\"2\" PlannedStatus=\"-3x\"",
+         "{\"GUID\":\"g\",\"MarkingCode\":\"m\",\"PlannedStatus\":-3,\"Quantity\":2.0}"},
+        // Infinity has no JSON number form and would cut the request short.
+        {" Quantity=\"-INF\"", infinite + "-INF"},
+    };
+    for (const auto& [attributes, sent] : rows)
+        EXPECT_EQ(RequestSent(attributes), sent) << attributes;
+    // A fraction without attributes is absent; only the first one counts.
+    EXPECT_EQ(RequestSent("", "<FractionalQuantity/>"), plain);
+    EXPECT_EQ(RequestSent("",
+                          "<FractionalQuantity Numerator=\"1\" Denominator=\"4\"/>"
+                          "<FractionalQuantity Numerator=\"9\" Denominator=\"9\"/>"),
+              "{\"GUID\":\"g\",\"MarkingCode\":\"m\",\"PlannedStatus\":0,"
+              "\"FractionalQuantity\":{\"Numerator\":1,\"Denominator\":4}}");
 }
 
 }  // namespace
