@@ -8,23 +8,8 @@ cd "$(dirname "$0")"
 ROOT=$PWD
 JOBS=${JOBS:-$(nproc)}
 
-log() { printf '\033[1m== %s\033[0m\n' "$*" >&2; }
-
-as_root() {
-    if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
-}
-
-APT_UPDATED=0
-need_packages() {
-    local missing=()
-    for p in "$@"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
-    done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    log "installing ${missing[*]}"
-    if [ $APT_UPDATED -eq 0 ]; then as_root apt-get update -qq; APT_UPDATED=1; fi
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq --no-install-recommends "${missing[@]}" >/dev/null
-}
+# shellcheck source=scripts/common.sh
+source scripts/common.sh
 
 LINUX_PACKAGES=(build-essential cmake libtinyxml2-dev libpugixml-dev rapidjson-dev libgtest-dev libgmock-dev
     zip unzip)

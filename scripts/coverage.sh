@@ -12,26 +12,15 @@ set -euo pipefail
 ROOT=$(cd "$(dirname "$0")/.." && pwd)
 BUILD=$ROOT/build/coverage
 JOBS=${JOBS:-$(nproc)}
-PACKAGES=(clang-14 llvm-14 libclang-rt-14-dev cmake libtinyxml2-dev rapidjson-dev libgtest-dev libgmock-dev)
+PACKAGES=(clang-14 llvm-14 libclang-rt-14-dev cmake libtinyxml2-dev libpugixml-dev rapidjson-dev libgtest-dev libgmock-dev)
 
-log() { printf '\033[1m== %s\033[0m\n' "$*" >&2; }
-as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
-need_packages() {
-    local missing=() p
-    for p in "$@"; do
-        dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
-    done
-    [ ${#missing[@]} -eq 0 ] && return 0
-    log "installing ${missing[*]}"
-    as_root apt-get -o DPkg::Lock::Timeout=900 update -qq
-    as_root env DEBIAN_FRONTEND=noninteractive apt-get -o DPkg::Lock::Timeout=900 install -y -qq \
-        --no-install-recommends "${missing[@]}" >/dev/null
-}
+# shellcheck source=scripts/common.sh
+source "$ROOT/scripts/common.sh"
 
 need_packages "${PACKAGES[@]}"
 log "building the test programs with coverage (clang 14) in ${BUILD#"$ROOT"/}"
 FLAGS="-O0 -fprofile-instr-generate -fcoverage-mapping"
-# The static tinyxml2 that ./dev.sh builds, when there is one; else the system's.
+# The static tinyxml2 and pugixml that ./dev.sh builds, when there are; else the system's.
 cmake -S "$ROOT" -B "$BUILD" -DCMAKE_CXX_COMPILER=clang++-14 -DCMAKE_BUILD_TYPE= \
     -DCMAKE_CXX_FLAGS="$FLAGS" -DCMAKE_EXE_LINKER_FLAGS="$FLAGS" \
     -DCMAKE_SHARED_LINKER_FLAGS="$FLAGS" \

@@ -137,20 +137,8 @@ if [ "${BASH_SOURCE[0]}" = "$0" ]; then
     JOBS=${JOBS:-$(nproc)}
     LINUX_PACKAGES=(build-essential cmake libtinyxml2-dev libpugixml-dev rapidjson-dev libgtest-dev
         libgmock-dev)
-    log() { printf '\033[1m== %s\033[0m\n' "$*" >&2; }
-    as_root() { if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi; }
-    need_packages() {
-        local missing=() p
-        for p in "$@"; do
-            dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "ok installed" || missing+=("$p")
-        done
-        [ ${#missing[@]} -eq 0 ] && return 0
-        log "installing ${missing[*]}"
-        as_root apt-get update -qq
-        as_root env DEBIAN_FRONTEND=noninteractive apt-get install -y -qq \
-            --no-install-recommends "${missing[@]}" >/dev/null
-    }
-    APT_UPDATED=0
+    # shellcheck source=scripts/common.sh
+    source "$ROOT/scripts/common.sh"
     # The static libraries that the shipped component links (build_linux_deps).
     # shellcheck source=scripts/windows.sh
     source "$ROOT/scripts/windows.sh"
