@@ -51,8 +51,7 @@ Outcome Exchange(fuzz::ScriptedAnswer answer) {
     client.Settings().PosId = "POS-1";
     Outcome outcome;
     try {
-        JsonRpcResult out;
-        client.invoke("GetDataKKT", {}, out);
+        const JsonRpcResult out = client.invoke("GetDataKKT", {});
         if (out.result.IsObject()) {
             for (const auto& member : out.result.GetObject()) {
                 ReadEverything(out.result, member.name.GetString());

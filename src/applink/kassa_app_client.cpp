@@ -51,7 +51,7 @@ T Required(const std::optional<T>& value, const char* key) {
 KassaAppClient::KassaAppClient(ExchangeLog& log, std::string& requestLine)
     : rpc_(tcp_, log, requestLine), counter_(static_cast<uint32_t>(std::time(nullptr))) {}
 
-void KassaAppClient::invoke(const char* method, JsonRpcParams own, JsonRpcResult& out) {
+JsonRpcResult KassaAppClient::invoke(const char* method, JsonRpcParams own) {
     JsonRpcParams params;
     params.reserve(own.size() + 2);
     params.push_back(JsonRpcParam::String(settings_.PosId));
@@ -60,6 +60,7 @@ void KassaAppClient::invoke(const char* method, JsonRpcParams own, JsonRpcResult
     params.insert(params.end(), std::make_move_iterator(own.begin()),
                   std::make_move_iterator(own.end()));
 
+    JsonRpcResult out;
     try {
         tcp_.connect(settings_.ServerHost, static_cast<uint16_t>(settings_.ServerPort & 0xFFFF),
                      settings_.ConnectLimit);
@@ -75,6 +76,7 @@ void KassaAppClient::invoke(const char* method, JsonRpcParams own, JsonRpcResult
     } catch (const ResponseContainErrorException& e) {
         throw ZarvikKassaErrorException(DriverErrorCode::ResponseContainError, e.message);
     }
+    return out;
 }
 
 const rapidjson::Value& KassaAppClient::require(const rapidjson::Value& object, const char* key) {

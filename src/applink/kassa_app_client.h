@@ -37,7 +37,7 @@ class KassaAppClient {
     // PosId and the advanced counter, then `own`; connect, call, translate
     // transport and protocol failures into ZarvikKassaErrorException 1 to 5.
     // `own` is taken by value: a receipt's parameter is megabytes, moved, not copied.
-    void invoke(const char* method, JsonRpcParams own, JsonRpcResult& out);
+    JsonRpcResult invoke(const char* method, JsonRpcParams own);
 
     // Result readers, in a required form (an absent member is code 6 naming
     // the key) and an optional one (absent gives nothing). A value of the

@@ -10,24 +10,18 @@ namespace zarvik {
 // dispatch refuses anything else.
 void KktDriver::CashInOutcome(std::string inputParameters, double amount) {
     const CashierData cashier = ReadInputParameters(std::move(inputParameters));
-    JsonRpcResult out;
-    app_.invoke("CashInOutcome", {JsonRpcParam::Double(amount), app::CashierParam(cashier)}, out);
+    app_.invoke("CashInOutcome", {JsonRpcParam::Double(amount), app::CashierParam(cashier)});
 }
 
-void KktDriver::OpenCashDrawer() {
-    JsonRpcResult out;
-    app_.invoke("OpenCashDrawer", {}, out);
-}
+void KktDriver::OpenCashDrawer() { app_.invoke("OpenCashDrawer", {}); }
 
 int32_t KktDriver::GetLineLength() {
-    JsonRpcResult out;
-    app_.invoke("GetLineLength", {}, out);
+    JsonRpcResult out = app_.invoke("GetLineLength", {});
     return KassaAppClient::optionalInt(out.result, "LineLength").value_or(0);
 }
 
 void KktDriver::PrintCheckCopy(const std::string& checkNumber) {
-    JsonRpcResult out;
-    app_.invoke("PrintCheckCopy", {JsonRpcParam::String(checkNumber)}, out);
+    app_.invoke("PrintCheckCopy", {JsonRpcParam::String(checkNumber)});
 }
 
 }  // namespace zarvik

@@ -13,8 +13,7 @@ namespace {
 using Client = KassaAppClient;
 
 DataKKT AppGetDataKKT(KassaAppClient& client) {
-    JsonRpcResult out;
-    client.invoke("GetDataKKT", {}, out);
+    JsonRpcResult out = client.invoke("GetDataKKT", {});
     DataKKT record;
     for (const DataKKTField& field : kDataKKTFields) {
         if (field.text != nullptr) {
@@ -30,8 +29,7 @@ DataKKT AppGetDataKKT(KassaAppClient& client) {
 
 DeviceTestResult KktDriver::DeviceTest() {
     try {
-        JsonRpcResult out;
-        app_.invoke("DeviceTest", {}, out);
+        JsonRpcResult out = app_.invoke("DeviceTest", {});
         // A companion application that says nothing about itself has still
         // answered: the link works.
         return DeviceTestResult{true,

@@ -11,23 +11,16 @@ namespace zarvik {
 
 using Client = KassaAppClient;
 
-void KktDriver::OpenSessionRegistrationKM() {
-    JsonRpcResult out;
-    app_.invoke("OpenSessionRegistrationKM", {}, out);
-}
+void KktDriver::OpenSessionRegistrationKM() { app_.invoke("OpenSessionRegistrationKM", {}); }
 
-void KktDriver::CloseSessionRegistrationKM() {
-    JsonRpcResult out;
-    app_.invoke("CloseSessionRegistrationKM", {}, out);
-}
+void KktDriver::CloseSessionRegistrationKM() { app_.invoke("CloseSessionRegistrationKM", {}); }
 
 std::string KktDriver::RequestKM(std::string request) {
     log_.Info("***** Start RequestKM commmand *****");
     log_.Info("RequestKM param:\n\n");
     log_.Info(request);
     const std::string text = RequestKMText(ParseRequestKM(std::move(request)));
-    JsonRpcResult out;
-    app_.invoke("RequestKM", {JsonRpcParam::String(text)}, out);
+    JsonRpcResult out = app_.invoke("RequestKM", {JsonRpcParam::String(text)});
     const rapidjson::Value& verdict = Client::member(out.result, "RequestKMResult");
     RequestKMResult result;
     result.Checking = Client::readBool(verdict, "Checking");
@@ -38,8 +31,7 @@ std::string KktDriver::RequestKM(std::string request) {
 }
 
 ProcessingKMOutput KktDriver::GetProcessingKMResult() {
-    JsonRpcResult out;
-    app_.invoke("GetProcessingKMResult", {}, out);
+    JsonRpcResult out = app_.invoke("GetProcessingKMResult", {});
     ProcessingKMOutput output;
     output.requestStatus = Client::optionalInt(out.result, "RequestStatus").value_or(0);
     const rapidjson::Value& processing = Client::member(out.result, "ProcessingKMResult");
@@ -63,8 +55,7 @@ void KktDriver::ConfirmKM(const std::string& guid, uint32_t confirmationType) {
         writer.Uint(confirmationType);
         writer.EndObject();
     });
-    JsonRpcResult out;
-    app_.invoke("ConfirmKM", {JsonRpcParam::String(std::move(text))}, out);
+    app_.invoke("ConfirmKM", {JsonRpcParam::String(std::move(text))});
 }
 
 }  // namespace zarvik

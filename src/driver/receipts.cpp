@@ -27,8 +27,7 @@ void ProcessCheck(KassaAppClient& client, bool electronically, const CheckPackag
     params.push_back(JsonRpcParam::String(std::string()));
     params.push_back(JsonRpcParam::Bool(electronically));
     params.push_back(JsonRpcParam::Json(CheckDocumentText(check, JsonTextStream::Form::Escaped)));
-    JsonRpcResult out;
-    client.invoke("ProcessCheck", std::move(params), out);
+    JsonRpcResult out = client.invoke("ProcessCheck", std::move(params));
     output.CheckNumber = Client::optionalUnsigned(out.result, "CheckNumber").value_or(0);
     output.ShiftNumber = Client::optionalUnsigned(out.result, "SessionNumber").value_or(0);
     output.FiscalSign = Client::optionalString(out.result, "FiscalSign").value_or("");
@@ -38,8 +37,7 @@ void ProcessCheck(KassaAppClient& client, bool electronically, const CheckPackag
 
 void GetDocumentOutputParametersAdditionals(KassaAppClient& client,
                                             DocumentOutputParameters& output) {
-    JsonRpcResult out;
-    client.invoke("GetDocumentOutputParametersAdditionals", {}, out);
+    JsonRpcResult out = client.invoke("GetDocumentOutputParametersAdditionals", {});
     output.ShiftClosingCheckNumber =
         Client::optionalUnsigned(out.result, "ShiftClosingCheckNumber").value_or(0);
     output.DateTime = Client::optionalString(out.result, "DateTimeFiscal").value_or("");

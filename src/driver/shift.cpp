@@ -13,8 +13,7 @@ std::string KktDriver::OpenShift(std::string inputParameters) {
     const CashierData cashier = ReadInputParameters(std::move(inputParameters));
     OutputParameters record;
     record.DateTime.emplace();
-    JsonRpcResult out;
-    app_.invoke("OpenShift", {app::CashierParam(cashier)}, out);
+    JsonRpcResult out = app_.invoke("OpenShift", {app::CashierParam(cashier)});
     record.ShiftNumber = Client::optionalUnsigned(out.result, "SessionNumber").value_or(0);
     const rapidjson::Value& fn = Client::member(out.result, "OutputParameters");
     record.FNError = Client::readBool(fn, "UrgentReplacementFN");
@@ -31,8 +30,7 @@ std::string KktDriver::CloseShift(std::string inputParameters) {
     record.DateTime.emplace();
     record.Counters.emplace();
     record.CashBalance = 0.0;
-    JsonRpcResult out;
-    app_.invoke("CloseShift", {app::CashierParam(cashier)}, out);
+    JsonRpcResult out = app_.invoke("CloseShift", {app::CashierParam(cashier)});
     record.ShiftNumber = Client::optionalUnsigned(out.result, "SessionNumber").value_or(0);
     const rapidjson::Value& parameters = Client::member(out.result, "OutputParameters");
     app::ReadBacklog(parameters, "BacklogDocumentsCounter", record);

@@ -11,16 +11,14 @@ JsonRpcParam CashierParam(const CashierData& cashier) {
 }
 
 void GetOutputParametersAdditionalsStateInfo(KassaAppClient& client, OutputParameters& record) {
-    JsonRpcResult out;
-    client.invoke("GetOutputParametersAdditionalsStateInfo", {}, out);
+    JsonRpcResult out = client.invoke("GetOutputParametersAdditionalsStateInfo", {});
     record.ShiftState = Client::readUnsigned(out.result, "ShiftState");
     record.DateTime = Client::readString(out.result, "DateTimeFiscal");
 }
 
 void GetOutputParametersAdditionalsOperationCounters(KassaAppClient& client,
                                                      OutputParameters& record) {
-    JsonRpcResult out;
-    client.invoke("GetOutputParametersAdditionalsOperationCounters", {}, out);
+    JsonRpcResult out = client.invoke("GetOutputParametersAdditionalsOperationCounters", {});
     std::array<OperationCounters, 4> counters;
     for (size_t type = 0; type < counters.size(); ++type) {
         const std::string key = "CountersOperationType" + std::to_string(type + 1);
@@ -36,8 +34,7 @@ void GetOutputParametersAdditionalsOperationCounters(KassaAppClient& client,
 }
 
 void GetOutputParametersAdditionalsCashBalance(KassaAppClient& client, OutputParameters& record) {
-    JsonRpcResult out;
-    client.invoke("GetOutputParametersAdditionalsCashBalance", {}, out);
+    JsonRpcResult out = client.invoke("GetOutputParametersAdditionalsCashBalance", {});
     record.CashBalance = Client::optionalDouble(out.result, "CashBalance").value_or(0.0);
 }
 

@@ -11,8 +11,7 @@ using Client = KassaAppClient;
 std::string KktDriver::GetCurrentStatus() {
     OutputParameters record;
     record.CashBalance = 0.0;
-    JsonRpcResult out;
-    app_.invoke("GetCurrentStatus", {}, out);
+    JsonRpcResult out = app_.invoke("GetCurrentStatus", {});
     record.CheckNumber = Client::optionalUnsigned(out.result, "CheckNumber").value_or(0);
     record.ShiftNumber = Client::optionalUnsigned(out.result, "SessionNumber").value_or(0);
     record.ShiftState = Client::optionalUnsigned(out.result, "SessionState").value_or(0);
@@ -27,8 +26,8 @@ std::string KktDriver::ReportCurrentStatusOfSettlements(std::string inputParamet
     OutputParameters record;
     record.DateTime.emplace();
     record.CashBalance = 0.0;
-    JsonRpcResult out;
-    app_.invoke("ReportCurrentStatusOfSettlements", {app::CashierParam(cashier)}, out);
+    JsonRpcResult out =
+        app_.invoke("ReportCurrentStatusOfSettlements", {app::CashierParam(cashier)});
     app::ReadBacklog(Client::member(out.result, "OutputParameters"), "BacklogDocumentsCounter",
                      record);
     app::GetOutputParametersAdditionalsStateInfo(app_, record);
@@ -39,8 +38,7 @@ std::string KktDriver::ReportCurrentStatusOfSettlements(std::string inputParamet
 // Any result is accepted: the report is on paper.
 void KktDriver::PrintXReport(std::string inputParameters) {
     const CashierData cashier = ReadInputParameters(std::move(inputParameters));
-    JsonRpcResult out;
-    app_.invoke("PrintXReport", {app::CashierParam(cashier)}, out);
+    app_.invoke("PrintXReport", {app::CashierParam(cashier)});
 }
 
 }  // namespace zarvik

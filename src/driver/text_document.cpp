@@ -10,8 +10,7 @@ namespace zarvik {
 // The answer's result is not read: any answer without an error is printed.
 void KktDriver::PrintTextDocument(std::string document) {
     const std::vector<TextDocumentLine> lines = ReadTextDocument(std::move(document));
-    JsonRpcResult out;
-    app_.invoke("PrintTextDocument", {JsonRpcParam::String(TextDocumentToJson(lines))}, out);
+    app_.invoke("PrintTextDocument", {JsonRpcParam::String(TextDocumentToJson(lines))});
 }
 
 }  // namespace zarvik

@@ -191,10 +191,9 @@ TEST(KassaAppClientInvoke, ConnectThatCannotCompleteGivesUpAtTheLimitWithCodeOne
     client.Settings().ServerHost = "127.0.0.1";
     client.Settings().ServerPort = full.port();
     client.Settings().ConnectLimit = std::chrono::milliseconds(300);
-    JsonRpcResult out;
     const auto started = std::chrono::steady_clock::now();
     try {
-        client.invoke("DeviceTest", {}, out);
+        client.invoke("DeviceTest", {});
         ADD_FAILURE() << "connected through a full accept queue";
     } catch (const ZarvikKassaErrorException& e) {
         EXPECT_EQ(e.code, DriverErrorCode::ConnectionError);
