@@ -9,8 +9,8 @@ namespace zarvik {
 // application tells a deposit from a withdrawal by it. It is finite: the
 // dispatch refuses anything else.
 void KktDriver::CashInOutcome(std::string inputParameters, double amount) {
-    const CashierData cashier = ReadInputParameters(std::move(inputParameters));
-    app_.invoke("CashInOutcome", {JsonRpcParam::Double(amount), app::CashierParam(cashier)});
+    app_.invoke("CashInOutcome",
+                {JsonRpcParam::Double(amount), app::CashierParam(std::move(inputParameters))});
 }
 
 void KktDriver::OpenCashDrawer() { app_.invoke("OpenCashDrawer", {}); }

@@ -10,10 +10,9 @@ using Client = KassaAppClient;
 
 // "OpenShift": ShiftNumber and the three fiscal-storage flags, all required.
 std::string KktDriver::OpenShift(std::string inputParameters) {
-    const CashierData cashier = ReadInputParameters(std::move(inputParameters));
     OutputParameters record;
     record.DateTime.emplace();
-    JsonRpcResult out = app_.invoke("OpenShift", {app::CashierParam(cashier)});
+    JsonRpcResult out = app_.invoke("OpenShift", {app::CashierParam(std::move(inputParameters))});
     record.ShiftNumber = Client::optionalUnsigned(out.result, "SessionNumber").value_or(0);
     const rapidjson::Value& fn = Client::member(out.result, "OutputParameters");
     record.FNError = Client::readBool(fn, "UrgentReplacementFN");
@@ -25,12 +24,11 @@ std::string KktDriver::OpenShift(std::string inputParameters) {
 
 // "CloseShift": ShiftNumber, the backlog, and the flags when given.
 std::string KktDriver::CloseShift(std::string inputParameters) {
-    const CashierData cashier = ReadInputParameters(std::move(inputParameters));
     OutputParameters record;
     record.DateTime.emplace();
     record.Counters.emplace();
     record.CashBalance = 0.0;
-    JsonRpcResult out = app_.invoke("CloseShift", {app::CashierParam(cashier)});
+    JsonRpcResult out = app_.invoke("CloseShift", {app::CashierParam(std::move(inputParameters))});
     record.ShiftNumber = Client::optionalUnsigned(out.result, "SessionNumber").value_or(0);
     const rapidjson::Value& parameters = Client::member(out.result, "OutputParameters");
     app::ReadBacklog(parameters, "BacklogDocumentsCounter", record);

@@ -2,12 +2,14 @@
 
 #include <string>
 
+#include "model/cashier.h"
+
 namespace zarvik::app {
 
 using Client = KassaAppClient;
 
-JsonRpcParam CashierParam(const CashierData& cashier) {
-    return JsonRpcParam::String(CashierDataToJson(cashier));
+JsonRpcParam CashierParam(std::string inputParameters) {
+    return JsonRpcParam::String(CashierDataToJson(ReadInputParameters(std::move(inputParameters))));
 }
 
 void GetOutputParametersAdditionalsStateInfo(KassaAppClient& client, OutputParameters& record) {

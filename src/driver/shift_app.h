@@ -6,13 +6,13 @@
 #include <string>
 
 #include "applink/kassa_app_client.h"
-#include "model/cashier.h"
 #include "model/documents.h"
 
 namespace zarvik::app {
 
-// The cashier as compact JSON text in one String parameter.
-JsonRpcParam CashierParam(const CashierData& cashier);
+// The input-parameters document read (code 8 when it does not parse) and its
+// cashier sent as compact JSON text in one String parameter.
+JsonRpcParam CashierParam(std::string inputParameters);
 
 // "GetOutputParametersAdditionalsStateInfo": DateTime and ShiftState.
 void GetOutputParametersAdditionalsStateInfo(KassaAppClient& client, OutputParameters& record);

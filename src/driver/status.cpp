@@ -22,12 +22,11 @@ std::string KktDriver::GetCurrentStatus() {
 }
 
 std::string KktDriver::ReportCurrentStatusOfSettlements(std::string inputParameters) {
-    const CashierData cashier = ReadInputParameters(std::move(inputParameters));
     OutputParameters record;
     record.DateTime.emplace();
     record.CashBalance = 0.0;
-    JsonRpcResult out =
-        app_.invoke("ReportCurrentStatusOfSettlements", {app::CashierParam(cashier)});
+    JsonRpcResult out = app_.invoke("ReportCurrentStatusOfSettlements",
+                                    {app::CashierParam(std::move(inputParameters))});
     app::ReadBacklog(Client::member(out.result, "OutputParameters"), "BacklogDocumentsCounter",
                      record);
     app::GetOutputParametersAdditionalsStateInfo(app_, record);
@@ -37,8 +36,7 @@ std::string KktDriver::ReportCurrentStatusOfSettlements(std::string inputParamet
 
 // Any result is accepted: the report is on paper.
 void KktDriver::PrintXReport(std::string inputParameters) {
-    const CashierData cashier = ReadInputParameters(std::move(inputParameters));
-    app_.invoke("PrintXReport", {app::CashierParam(cashier)});
+    app_.invoke("PrintXReport", {app::CashierParam(std::move(inputParameters))});
 }
 
 }  // namespace zarvik
