@@ -1,11 +1,13 @@
-// Marking-code checks. The driver keeps no marking state: sessions, requests
-// and their GUIDs live in the companion application, and every call is
-// forwarded as it comes.
+// Marking-code checks and non-fiscal text documents. The driver keeps no
+// marking state: sessions, requests and their GUIDs live in the companion
+// application, and every call is forwarded as it comes. A text document's lines
+// go in document order; the companion lays them out and prints them.
 #include "applink/kassa_app_client.h"
 #include "driver/kkt_driver.h"
 #include "log/exchange_log.h"
 #include "model/documents.h"
 #include "model/json_text.h"
+#include "model/text_document.h"
 
 namespace zarvik {
 
@@ -56,6 +58,12 @@ void KktDriver::ConfirmKM(const std::string& guid, uint32_t confirmationType) {
         writer.EndObject();
     });
     app_.invoke("ConfirmKM", {JsonRpcParam::String(std::move(text))});
+}
+
+// The answer's result is not read: any answer without an error is printed.
+void KktDriver::PrintTextDocument(std::string document) {
+    const std::vector<TextDocumentLine> lines = ReadTextDocument(std::move(document));
+    app_.invoke("PrintTextDocument", {JsonRpcParam::String(TextDocumentToJson(lines))});
 }
 
 }  // namespace zarvik
