@@ -12,6 +12,8 @@
 
 namespace zarvik {
 
+using Client = KassaAppClient;
+
 std::string KktDriver::GetDescription() {
     tinyxml2::XMLDocument document;
     document.InsertFirstChild(document.NewDeclaration());  // version="1.0" encoding="UTF-8"
@@ -76,25 +78,6 @@ std::string KktDriver::GetParameters() {
     return PrintXml(document);
 }
 
-namespace {
-
-using Client = KassaAppClient;
-
-DataKKT AppGetDataKKT(KassaAppClient& client) {
-    JsonRpcResult out = client.invoke("GetDataKKT", {});
-    DataKKT record;
-    for (const DataKKTField& field : kDataKKTFields) {
-        if (field.text != nullptr) {
-            record.*field.text = Client::readString(out.result, field.json);
-        } else {
-            record.*field.flag = Client::readBool(out.result, field.json);
-        }
-    }
-    return record;
-}
-
-}  // namespace
-
 DeviceTestResult KktDriver::DeviceTest() {
     try {
         JsonRpcResult out = app_.invoke("DeviceTest", {});
@@ -107,6 +90,15 @@ DeviceTestResult KktDriver::DeviceTest() {
     }
 }
 
-std::string KktDriver::GetDataKKT() { return WriteDataKKTXml(AppGetDataKKT(app_)); }
+std::string KktDriver::GetDataKKT() {
+    const JsonRpcResult out = app_.invoke("GetDataKKT", {});
+    DataKKT record;
+    for (size_t i = 0; i < record.size(); ++i) {
+        const DataKKTField& field = kDataKKTFields[i];
+        record[i] = field.flag ? (Client::readBool(out.result, field.json) ? "true" : "false")
+                               : Client::readString(out.result, field.json);
+    }
+    return WriteDataKKTXml(record);
+}
 
 }  // namespace zarvik

@@ -8,48 +8,17 @@
 
 namespace zarvik {
 
-struct DataKKT {
-    std::string KKTNumber;
-    std::string KKTSerialNumber;
-    bool Fiscal = false;
-    std::string FFDVersionFN;
-    std::string FFDVersionKKT;
-    std::string FNSerialNumber;
-    std::string DocumentNumber;
-    std::string DateTime;
-    std::string CompanyName;
-    std::string INN;
-    std::string SaleAddress;
-    std::string SaleLocation;
-    std::string TaxationSystems;
-    bool IsOffline = false;
-    bool IsEncrypted = false;
-    bool IsService = false;
-    bool IsExcisable = false;
-    bool IsGambling = false;
-    bool IsLottery = false;
-    bool BSOSing = false;
-    bool IsOnline = false;
-    bool IsAutomaticPrinter = false;
-    bool IsAutomatic = false;
-    bool IsMarking = false;
-    bool IsPawnshop = false;
-    bool IsAssurance = false;
-    std::string AgentTypes;
-    std::string AutomaticNumber;
-    std::string OFDCompany;
-    std::string OFDCompanyINN;
-};
-
-// Exactly one of `text` and `flag` is set.
+// A row of the table: the attribute of the output and the member of the answer.
 struct DataKKTField {
     const char* xml;
     const char* json;
-    std::string DataKKT::*text;
-    bool DataKKT::*flag;
+    bool flag;  // true/false rather than text
 };
 
 // In the order of the attributes of the output and of reading the answer.
 extern const std::array<DataKKTField, 30> kDataKKTFields;
+
+// The values in the table's order, flags as "true" or "false".
+using DataKKT = std::array<std::string, 30>;
 
 }  // namespace zarvik

@@ -90,9 +90,8 @@ std::string WriteDocumentOutputParameters(const DocumentOutputParameters& output
 std::string WriteDataKKTXml(const DataKKT& record) {
     tinyxml2::XMLDocument document;
     XMLElement& parameters = Single(document, "Parameters");
-    for (const DataKKTField& field : kDataKKTFields) {
-        parameters.SetAttribute(field.xml, field.text != nullptr ? (record.*field.text).c_str()
-                                                                 : Flag(record.*field.flag));
+    for (size_t i = 0; i < record.size(); ++i) {
+        parameters.SetAttribute(kDataKKTFields[i].xml, record[i].c_str());
     }
     return PrintXml(document);
 }
