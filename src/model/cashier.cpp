@@ -1,7 +1,7 @@
 #include "model/cashier.h"
 
-#include "core/driver_error.h"
 #include "model/json_text.h"
+#include "model/xml_input.h"
 
 namespace zarvik {
 
@@ -23,22 +23,18 @@ const CashierField kCashierFields[] = {
 
 }  // namespace
 
-CashierData ReadCashierData(const XmlElement& parameters) {
-    CashierData cashier;
-    for (const auto& row : kCashierFields)
-        cashier.*row.field = parameters.attribute(row.xml).value();
-    return cashier;
-}
-
 CashierData ReadInputParameters(std::string xml) {
     const char* const kNotXml = "входные параметры не являются корректным XML";
     pugi::xml_document document;
     const XmlElement parameters =
-        ParseDocument(document, xml, kNotXml, kNotXml,
-                      "во входных параметрах отсутствует корневой элемент")
-            .child("Parameters");
-    if (!parameters) throw InputDataError("отсутствует элемент Parameters");
-    return ReadCashierData(parameters);
+        RequiredChild(ParseDocument(document, xml, kNotXml, kNotXml,
+                                    "во входных параметрах отсутствует корневой элемент"),
+                      "Parameters");
+    CashierData cashier;
+    for (const auto& row : kCashierFields) {
+        cashier.*row.field = parameters.attribute(row.xml).value();
+    }
+    return cashier;
 }
 
 std::string CashierDataToJson(const CashierData& cashier) {

@@ -5,8 +5,6 @@
 
 #include <string>
 
-#include "model/xml_input.h"
-
 namespace zarvik {
 
 struct CashierData {
@@ -16,12 +14,9 @@ struct CashierData {
     std::string SaleLocation;
 };
 
-// The attributes of a `Parameters` element; an absent attribute reads as empty.
-CashierData ReadCashierData(const XmlElement& parameters);
-
-// The whole input-parameters document: its root element (any name) and the
-// root's first `Parameters` child. Text that does not parse, or lacks either
-// element, is code 8 naming what is missing.
+// The whole input-parameters document: the attributes of the root's (any
+// name) first `Parameters` child, an absent attribute read as empty. Text that
+// does not parse, or lacks either element, is code 8 naming what is missing.
 CashierData ReadInputParameters(std::string xml);
 
 // The compact JSON text: "CashierName" always, the other members only when

@@ -140,12 +140,6 @@ const Field<CheckPackage> kPaymentsFields[] = {
     Row<&CP::Barter>("Barter", "CashProvision", NonZero, Number, WhenPresent),
 };
 
-XmlElement RequiredChild(const XmlElement& root, const char* name) {
-    const XmlElement child = root.child(name);
-    if (!child) throw InputDataError(std::string("отсутствует элемент ") + name);
-    return child;
-}
-
 // Three passes: the companion takes positions, text lines and barcodes as
 // three lists, so their interleaving in the package is not kept.
 void ReadPositions(const XmlElement& positions, CheckPackage& check) {
@@ -169,7 +163,11 @@ void ReadPositions(const XmlElement& positions, CheckPackage& check) {
 
 }  // namespace
 
-void ReadCheckPackage(const XmlElement& root, CheckPackage& check) {
+void ParseCheckPackage(std::string& text, CheckPackage& check) {
+    pugi::xml_document document;
+    const char* noRoot = "отсутствует корневой элемент пакета чека";
+    const XmlElement root = ParseDocument(document, text, "пакет чека не является корректным XML",
+                                          noRoot, noRoot, true);
     // Read fresh; only the room of the position list is kept for the next receipt.
     std::vector<FiscalString> positions = std::move(check.FiscalStrings);
     positions.clear();
@@ -178,14 +176,6 @@ void ReadCheckPackage(const XmlElement& root, CheckPackage& check) {
     ReadFields(RequiredChild(root, "Parameters"), kParametersFields, check, Where{"Parameters"});
     ReadPositions(RequiredChild(root, "Positions"), check);
     ReadFields(RequiredChild(root, "Payments"), kPaymentsFields, check, Where{"Payments"});
-}
-
-void ParseCheckPackage(std::string& text, CheckPackage& check) {
-    pugi::xml_document document;
-    const char* noRoot = "отсутствует корневой элемент пакета чека";
-    ReadCheckPackage(ParseDocument(document, text, "пакет чека не является корректным XML", noRoot,
-                                   noRoot, true),
-                     check);
 }
 
 CheckPackage ParseCheckPackage(std::string text) {

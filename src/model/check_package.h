@@ -142,9 +142,6 @@ struct CheckPackage {
 void ParseCheckPackage(std::string& text, CheckPackage& check);
 CheckPackage ParseCheckPackage(std::string text);
 
-// Reads the package from its root element, whatever the root's name.
-void ReadCheckPackage(const XmlElement& root, CheckPackage& check);
-
 // The check document's "Parameters" object, one "FiscalString" object and the
 // "Payments" object, under the companion's keys. A part whose texts are all
 // empty is still an object ({} or its always-written members).

@@ -18,7 +18,11 @@ std::string RequiredText(const XmlElement& element, const char* name) {
 
 }  // namespace
 
-RequestKM ReadRequestKM(const XmlElement& root) {
+RequestKM ParseRequestKM(std::string xml) {
+    const char* const kNotXml = "запрос кода маркировки не является корректным XML";
+    pugi::xml_document document;
+    const XmlElement root = ParseDocument(document, xml, kNotXml, kNotXml,
+                                          "в запросе кода маркировки отсутствует корневой элемент");
     RequestKM request;
     request.GUID = RequiredText(root, "GUID");
     request.WaitForResult = static_cast<bool>(root.attribute("WaitForResult"));
@@ -36,13 +40,6 @@ RequestKM ReadRequestKM(const XmlElement& root) {
     }
     request.Fraction = ReadFractionalQuantityOf(root);
     return request;
-}
-
-RequestKM ParseRequestKM(std::string xml) {
-    const char* const kNotXml = "запрос кода маркировки не является корректным XML";
-    pugi::xml_document document;
-    return ReadRequestKM(ParseDocument(document, xml, kNotXml, kNotXml,
-                                       "в запросе кода маркировки отсутствует корневой элемент"));
 }
 
 std::string RequestKMText(const RequestKM& request) {

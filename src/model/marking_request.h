@@ -22,11 +22,8 @@ struct RequestKM {
 };
 
 // The root element's attributes and its first `FractionalQuantity` child.
-// A missing "GUID" or "MarkingCode", or a "Quantity" that is no finite
-// number, is code 8.
-RequestKM ReadRequestKM(const XmlElement& root);
-
-// The whole request text; text that does not parse or has no root is code 8.
+// Text that does not parse or has no root, a missing "GUID" or "MarkingCode",
+// or a "Quantity" that is no finite number, is code 8.
 RequestKM ParseRequestKM(std::string xml);
 
 // The compact JSON text the companion's "RequestKM" takes.

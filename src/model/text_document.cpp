@@ -2,7 +2,6 @@
 
 #include <cstring>
 
-#include "core/driver_error.h"
 #include "model/json_text.h"
 #include "model/xml_input.h"
 
@@ -11,10 +10,10 @@ namespace zarvik {
 std::vector<TextDocumentLine> ReadTextDocument(std::string xml) {
     const char* const kNotXml = "текстовый документ не является корректным XML";
     pugi::xml_document document;
-    const XmlElement positions = ParseDocument(document, xml, kNotXml, kNotXml,
-                                               "в текстовом документе отсутствует корневой элемент")
-                                     .child("Positions");
-    if (!positions) throw InputDataError("отсутствует элемент Positions");
+    const XmlElement positions =
+        RequiredChild(ParseDocument(document, xml, kNotXml, kNotXml,
+                                    "в текстовом документе отсутствует корневой элемент"),
+                      "Positions");
 
     std::vector<TextDocumentLine> lines;
     for (const XmlElement child : positions.children()) {

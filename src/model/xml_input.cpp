@@ -34,6 +34,12 @@ XmlElement ParseDocument(pugi::xml_document& document, std::string& text, const 
     return root;
 }
 
+XmlElement RequiredChild(const XmlElement& parent, const char* name) {
+    const XmlElement child = parent.child(name);
+    if (!child) throw InputDataError(std::string("отсутствует элемент ") + name);
+    return child;
+}
+
 double ScanFinite(const char* text, const char* attribute, const std::string& where) {
     const double value = ScanDouble(text);
     if (!std::isfinite(value)) {

@@ -20,6 +20,9 @@ using XmlElement = pugi::xml_node;
 XmlElement ParseDocument(pugi::xml_document& document, std::string& text, const char* notXml,
                          const char* empty, const char* noRoot, bool withLine = false);
 
+// The first child element of that name; its absence is code 8 naming it.
+XmlElement RequiredChild(const XmlElement& parent, const char* name);
+
 // The attribute's text as "%lf" reads it, 0 when absent. A fiscal number that
 // reads as nan or inf is refused here, where numbers enter, as code 8 naming
 // the attribute and `where`: JSON cannot carry it.
