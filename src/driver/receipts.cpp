@@ -14,48 +14,35 @@ namespace {
 
 using Client = KassaAppClient;
 
-namespace app {
-
-// The receipt is registered by the time an answer arrives, so a member the
-// companion left out reads as 0 or empty rather than failing the receipt.
-// After PosId and the counter: an empty string, the flag, and the check
-// document, written once as the finished string of the request.
-void ProcessCheck(KassaAppClient& client, bool electronically, const CheckPackage& check,
-                  DocumentOutputParameters& output) {
-    JsonRpcParams params;
-    params.reserve(3);
-    params.push_back(JsonRpcParam::String(std::string()));
-    params.push_back(JsonRpcParam::Bool(electronically));
-    params.push_back(JsonRpcParam::Json(CheckDocumentText(check, JsonTextStream::Form::Escaped)));
-    JsonRpcResult out = client.invoke("ProcessCheck", std::move(params));
-    output.CheckNumber = Client::optionalUnsigned(out.result, "CheckNumber").value_or(0);
-    output.ShiftNumber = Client::optionalUnsigned(out.result, "SessionNumber").value_or(0);
-    output.FiscalSign = Client::optionalString(out.result, "FiscalSign").value_or("");
-    output.AddressSiteInspections =
-        Client::optionalString(out.result, "AddressSiteInspections").value_or("");
-}
-
-void GetDocumentOutputParametersAdditionals(KassaAppClient& client,
-                                            DocumentOutputParameters& output) {
-    JsonRpcResult out = client.invoke("GetDocumentOutputParametersAdditionals", {});
-    output.ShiftClosingCheckNumber =
-        Client::optionalUnsigned(out.result, "ShiftClosingCheckNumber").value_or(0);
-    output.DateTime = Client::optionalString(out.result, "DateTimeFiscal").value_or("");
-}
-
-}  // namespace app
-
 // Both receipt methods: log the package, read it in place, register it, then
 // fetch the values that only exist once the receipt is in the fiscal storage.
+// The receipt is registered by the time an answer arrives, so a member the
+// companion left out reads as 0 or empty rather than failing the receipt.
 std::string RegisterReceipt(KassaAppClient& client, ExchangeLog& log, Scratch& scratch,
                             bool electronically, std::string& checkPackage) {
     log.Info("CheckPackage param:\n\n");
     log.Info(checkPackage);
     ParseCheckPackage(checkPackage, scratch.receipt);
+    // After PosId and the counter: an empty string, the flag, and the check
+    // document, written once as the finished string of the request.
+    JsonRpcParams params;
+    params.reserve(3);
+    params.push_back(JsonRpcParam::String(std::string()));
+    params.push_back(JsonRpcParam::Bool(electronically));
+    params.push_back(
+        JsonRpcParam::Json(CheckDocumentText(scratch.receipt, JsonTextStream::Form::Escaped)));
+    const JsonRpcResult registered = client.invoke("ProcessCheck", std::move(params));
     DocumentOutputParameters output;
-    app::ProcessCheck(client, electronically, scratch.receipt, output);
+    output.CheckNumber = Client::optionalUnsigned(registered.result, "CheckNumber").value_or(0);
+    output.ShiftNumber = Client::optionalUnsigned(registered.result, "SessionNumber").value_or(0);
+    output.FiscalSign = Client::optionalString(registered.result, "FiscalSign").value_or("");
+    output.AddressSiteInspections =
+        Client::optionalString(registered.result, "AddressSiteInspections").value_or("");
     try {
-        app::GetDocumentOutputParametersAdditionals(client, output);
+        const JsonRpcResult more = client.invoke("GetDocumentOutputParametersAdditionals", {});
+        output.ShiftClosingCheckNumber =
+            Client::optionalUnsigned(more.result, "ShiftClosingCheckNumber").value_or(0);
+        output.DateTime = Client::optionalString(more.result, "DateTimeFiscal").value_or("");
     } catch (const ZarvikKassaErrorException& error) {
         log.Warn(
             "GetDocumentOutputParametersAdditionals failed after the receipt was "
