@@ -17,17 +17,15 @@ void SetOptional(XMLElement& element, const char* name, const std::optional<T>& 
     if (value) element.SetAttribute(name, format(*value).c_str());
 }
 
-// A root element holding one "Parameters" element, which is returned.
-XMLElement& Parameters(tinyxml2::XMLDocument& document, const char* root) {
-    XMLElement* outer = document.NewElement(root);
-    document.InsertEndChild(outer);
-    return *outer->InsertNewChildElement("Parameters");
-}
-
 XMLElement& Single(tinyxml2::XMLDocument& document, const char* name) {
     XMLElement* element = document.NewElement(name);
     document.InsertEndChild(element);
     return *element;
+}
+
+// A root element holding one "Parameters" element, which is returned.
+XMLElement& Parameters(tinyxml2::XMLDocument& document, const char* root) {
+    return *Single(document, root).InsertNewChildElement("Parameters");
 }
 
 }  // namespace
