@@ -1,5 +1,7 @@
 #include "model/check_package.h"
 
+#include "model/check_encoding.h"
+
 namespace zarvik {
 
 namespace {
@@ -161,6 +163,54 @@ void ReadPositions(const XmlElement& positions, CheckPackage& check) {
     }
 }
 
+// The three lists are always written, even empty: the companion expects them.
+void WritePositions(const CheckPackage& check, JsonTextWriter& writer) {
+    writer.StartObject();
+    writer.Name("FiscalString");
+    writer.StartArray();
+    for (const FiscalString& position : check.FiscalStrings) {
+        WriteObject(position, kFiscalStringFields, writer);
+    }
+    writer.EndArray();
+
+    writer.Name("TextString");
+    writer.StartArray();
+    for (const std::string& line : check.TextStrings) {
+        writer.StartObject();
+        writer.Name("Text");
+        writer.Text(line);
+        writer.EndObject();
+    }
+    writer.EndArray();
+
+    // "Barcode" (the Base64 value) comes before "BarcodeType" here.
+    writer.Name("Barcode");
+    writer.StartArray();
+    for (const Barcode& barcode : check.Barcodes) {
+        writer.StartObject();
+        writer.Name("Barcode");
+        writer.Text(barcode.ValueBase64);
+        writer.Name("BarcodeType");
+        writer.Text(barcode.Type);
+        writer.EndObject();
+    }
+    writer.EndArray();
+    writer.EndObject();
+}
+
+// Under the companion's keys. A part whose texts are all empty is still an
+// object ({} or its always-written members).
+void WriteCheckDocument(const CheckPackage& check, JsonTextWriter& writer) {
+    writer.StartObject();
+    writer.Name("Parameters");
+    WriteObject(check, kParametersFields, writer);
+    writer.Name("Positions");
+    WritePositions(check, writer);
+    writer.Name("Payments");
+    WriteObject(check, kPaymentsFields, writer);
+    writer.EndObject();
+}
+
 }  // namespace
 
 void ParseCheckPackage(std::string& text, CheckPackage& check) {
@@ -184,16 +234,12 @@ CheckPackage ParseCheckPackage(std::string text) {
     return check;
 }
 
-void WriteCheckParameters(const CheckPackage& check, JsonTextWriter& writer) {
-    WriteObject(check, kParametersFields, writer);
-}
-
-void WriteFiscalString(const FiscalString& position, JsonTextWriter& writer) {
-    WriteObject(position, kFiscalStringFields, writer);
-}
-
-void WriteCheckPayments(const CheckPackage& check, JsonTextWriter& writer) {
-    WriteObject(check, kPaymentsFields, writer);
+// Room for the whole document at once: a position takes some 600 bytes, and
+// escaped the document grows by a backslash before each quotation mark.
+std::string CheckDocumentText(const CheckPackage& check, JsonTextStream::Form form) {
+    const size_t expected = 1024 + check.FiscalStrings.size() * 768;
+    return JsonText([&](JsonTextWriter& writer) { WriteCheckDocument(check, writer); }, form,
+                    form == JsonTextStream::Form::Plain ? expected : expected * 5 / 4);
 }
 
 }  // namespace zarvik

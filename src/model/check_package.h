@@ -142,11 +142,4 @@ struct CheckPackage {
 void ParseCheckPackage(std::string& text, CheckPackage& check);
 CheckPackage ParseCheckPackage(std::string text);
 
-// The check document's "Parameters" object, one "FiscalString" object and the
-// "Payments" object, under the companion's keys. A part whose texts are all
-// empty is still an object ({} or its always-written members).
-void WriteCheckParameters(const CheckPackage& check, JsonTextWriter& writer);
-void WriteFiscalString(const FiscalString& position, JsonTextWriter& writer);
-void WriteCheckPayments(const CheckPackage& check, JsonTextWriter& writer);
-
 }  // namespace zarvik
