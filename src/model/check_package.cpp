@@ -1,5 +1,7 @@
 #include "model/check_package.h"
 
+#include <iterator>
+
 #include "model/check_encoding.h"
 
 namespace zarvik {
@@ -145,8 +147,12 @@ const Field<CheckPackage> kPaymentsFields[] = {
 // Three passes: the companion takes positions, text lines and barcodes as
 // three lists, so their interleaving in the package is not kept.
 void ReadPositions(const XmlElement& positions, CheckPackage& check) {
+    // Room for exactly the receipt's positions: grown by doubling, the list of a
+    // large receipt would pass the bound of what is kept and be rebuilt each call.
+    const auto fiscalStrings = positions.children("FiscalString");
+    check.FiscalStrings.reserve(std::distance(fiscalStrings.begin(), fiscalStrings.end()));
     int number = 0;
-    for (const XmlElement e : positions.children("FiscalString")) {
+    for (const XmlElement e : fiscalStrings) {
         ReadFields(e, kFiscalStringFields, check.FiscalStrings.emplace_back(),
                    Where{"FiscalString", ++number});
     }
