@@ -1,7 +1,6 @@
 #include "component/text.h"
 
 #include <cstdint>
-#include <cstring>
 
 namespace zarvik {
 
@@ -96,66 +95,31 @@ char* PutUtf8(char* p, char32_t c) {
 }
 
 // Measured first, then written in place: a receipt of thousands of positions
-// arrives here as megabytes. Both loops are kept simple enough for the
-// compiler to take several units a step.
+// arrives here as megabytes. A surrogate pair counts six bytes for its four;
+// the end is trimmed.
 template <typename Unit>
 void EncodeUtf8(const Unit* text, size_t length, std::string& out) {
-    // A surrogate pair counts six bytes for its four; the end is trimmed.
-    // Counted in 32 bits a block at a time, which the compiler widens less.
     size_t size = length;
-    for (size_t block = 0; block < length; block += size_t{1} << 30) {
-        const size_t end = length - block < (size_t{1} << 30) ? length : block + (size_t{1} << 30);
-        uint32_t extra = 0;
-        for (size_t i = block; i < end; ++i) {
-            const auto unit = static_cast<char16_t>(text[i]);
-            extra += static_cast<uint32_t>(unit >= 0x80) + static_cast<uint32_t>(unit >= 0x800);
-        }
-        size += extra;
+    for (size_t i = 0; i < length; ++i) {
+        const auto unit = static_cast<char16_t>(text[i]);
+        size += (unit >= 0x80) + (unit >= 0x800);
     }
     out.resize(size);
     char* const start = &out[0];
     char* p = start;
-    size_t i = 0;
-    while (i < length) {
-        // Eight ASCII units in a row: a document's markup and most of its values.
-        const size_t step = length - i < 8 ? length - i : 8;
-        if (step == 8) {
-            // Four units to a word: no unit has a bit above 0x7F set.
-            uint64_t first;
-            uint64_t second;
-            std::memcpy(&first, text + i, sizeof first);
-            std::memcpy(&second, text + i + 4, sizeof second);
-            if (((first | second) & 0xFF80FF80FF80FF80u) == 0) {
-                for (size_t k = 0; k < 8; ++k) p[k] = static_cast<char>(text[i + k]);
-                p += 8;
-                i += 8;
-                continue;
-            }
-        }
-        for (const size_t end = i + step; i < end;) {
-            const auto unit = static_cast<char16_t>(text[i]);
-            if (unit < 0x80) {
-                *p++ = static_cast<char>(unit);
-                ++i;
-            } else if (unit < 0x800) {
-                *p++ = static_cast<char>(0xC0 | (unit >> 6));
-                *p++ = static_cast<char>(0x80 | (unit & 0x3F));
-                ++i;
-            } else {
-                p = PutUtf8(p, NextCodePoint(text, length, i));
-            }
+    for (size_t i = 0; i < length;) {
+        // Markup and most values are ASCII.
+        if (text[i] < 0x80) {
+            *p++ = static_cast<char>(text[i++]);
+        } else {
+            p = PutUtf8(p, NextCodePoint(text, length, i));
         }
     }
     out.resize(static_cast<size_t>(p - start));
 }
 
-// Four units a step, each read only when those before it are not the end.
 size_t PlatformLength(const WCHAR_T* text) {
     size_t length = 0;
-    while (text[length] != 0 && text[length + 1] != 0 && text[length + 2] != 0 &&
-           text[length + 3] != 0) {
-        length += 4;
-    }
     while (text[length] != 0) ++length;
     return length;
 }

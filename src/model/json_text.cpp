@@ -1,24 +1,8 @@
 #include "model/json_text.h"
 
-#include <cstdint>
 #include <cstring>
 
 namespace zarvik {
-
-namespace {
-
-// Whether any of the eight bytes of `word` needs escaping inside a JSON
-// string: below 0x20, a quotation mark or a backslash (the tests leave a high
-// bit where a byte matches).
-bool NeedsEscape(uint64_t word) {
-    constexpr uint64_t kOnes = 0x0101010101010101u;
-    constexpr uint64_t kHighs = 0x8080808080808080u;
-    const auto zero = [](uint64_t w) { return (w - kOnes) & ~w & kHighs; };
-    const uint64_t below = (word - kOnes * 0x20) & ~word & kHighs;
-    return (below | zero(word ^ (kOnes * '"')) | zero(word ^ (kOnes * '\\'))) != 0;
-}
-
-}  // namespace
 
 void JsonTextStream::AppendString(const char* text, size_t size) {
     // At most seven bytes a byte: a control character as \u001D, escaped once more.
@@ -29,40 +13,24 @@ void JsonTextStream::AppendString(const char* text, size_t size) {
     char* p = start + end_;
     if (escaped) *p++ = '\\';
     *p++ = '"';
-    // Plain bytes eight at a time, copied as they are tested; a word holding
-    // a byte to escape is taken byte by byte.
-    size_t i = 0;
-    while (i < size) {
-        if (i + 8 <= size) {
-            uint64_t word;
-            std::memcpy(&word, text + i, sizeof word);
-            if (!NeedsEscape(word)) {
-                std::memcpy(p, &word, sizeof word);
-                p += 8;
-                i += 8;
-                continue;
-            }
+    for (size_t i = 0; i < size; ++i) {
+        const auto c = static_cast<unsigned char>(text[i]);
+        const char letter = kJsonEscapes.letter[c];
+        if (letter == 0) {
+            *p++ = static_cast<char>(c);
+            continue;
         }
-        for (const size_t end = i + 8 < size ? i + 8 : size; i < end; ++i) {
-            const auto c = static_cast<unsigned char>(text[i]);
-            const char letter = kJsonEscapes.letter[c];
-            if (letter == 0) {
-                *p++ = static_cast<char>(c);
-                continue;
-            }
-            // The escape's backslash, and in the escaped form a backslash for
-            // it and for an escaped quotation mark or backslash.
-            if (escaped) *p++ = '\\';
-            *p++ = '\\';
-            if (letter == 'u') {
-                const char rest[5] = {'u', '0', '0', kJsonHexDigits[c >> 4],
-                                      kJsonHexDigits[c & 0xF]};
-                std::memcpy(p, rest, 5);
-                p += 5;
-            } else {
-                if (escaped && (letter == '"' || letter == '\\')) *p++ = '\\';
-                *p++ = letter;
-            }
+        // The escape's backslash, and in the escaped form a backslash for
+        // it and for an escaped quotation mark or backslash.
+        if (escaped) *p++ = '\\';
+        *p++ = '\\';
+        if (letter == 'u') {
+            const char rest[5] = {'u', '0', '0', kJsonHexDigits[c >> 4], kJsonHexDigits[c & 0xF]};
+            std::memcpy(p, rest, 5);
+            p += 5;
+        } else {
+            if (escaped && (letter == '"' || letter == '\\')) *p++ = '\\';
+            *p++ = letter;
         }
     }
     if (escaped) *p++ = '\\';
