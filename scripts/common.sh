@@ -1,7 +1,7 @@
 # What every script here needs on a fresh Debian 12 machine (sourced by
 # dev.sh, scripts/reliability.sh and scripts/coverage.sh run on their own).
 
-log() { printf '\033[1m== %s\033[0m\n' "$*" >&2; }
+log() { printf '\033[1m== %s %s\033[0m\n' "$(date +%T)" "$*" >&2; }
 
 as_root() {
     if [ "$(id -u)" -eq 0 ]; then "$@"; else sudo "$@"; fi
