@@ -52,7 +52,8 @@ std::string Expand(const std::string& text, const std::map<std::string, std::str
     static const std::regex use(R"(\$([A-Z0-9_]+)|\$\{([A-Z0-9_]+)/([^/}]+)/([^}]*)\})");
     std::string out;
     auto at = text.begin();
-    for (std::sregex_iterator it(text.begin(), text.end(), use), end; it != end; ++it) {
+    long uses = 0;
+    for (std::sregex_iterator it(text.begin(), text.end(), use), end; it != end; ++it, ++uses) {
         const std::smatch& match = *it;
         out.append(at, match[0].first);
         at = match[0].second;
@@ -60,11 +61,12 @@ std::string Expand(const std::string& text, const std::map<std::string, std::str
         if (found == defined.end()) throw std::runtime_error("no definition " + match.str());
         std::string value = found->second;
         const size_t hit = value.find(match[3]);
-        if (match[2].matched && hit == std::string::npos) throw std::runtime_error(match.str());
+        if (match[2].matched && hit == std::string::npos)
+            throw std::runtime_error(match.str() + " replaces nothing");
         if (match[2].matched) value.replace(hit, match[3].length(), match[4]);
         out += value;
     }
-    if (std::find(at, text.end(), '$') != text.end()) throw std::runtime_error("a stray $");
+    if (std::count(text.begin(), text.end(), '$') != uses) throw std::runtime_error("a stray $");
     return out.append(at, text.end());
 }
 
