@@ -1,6 +1,7 @@
 // The component as the platform meets it: exports, lifecycle, the method
-// table, the count checks, the reports that reach AddError, the settings, and
-// where the exchange log lives.
+// table, the count checks, the reports that reach AddError and GetLastError,
+// the settings, the description and settings documents, and where the
+// exchange log lives.
 #include <gtest/gtest.h>
 
 #include <filesystem>
@@ -12,6 +13,9 @@
 
 namespace zarvik::test {
 namespace {
+
+const Param E = Param::Empty();
+Param S(const std::string& text) { return Param::Str(text); }
 
 class ComponentFrame : public ::testing::Test {
   protected:
@@ -67,9 +71,8 @@ TEST_F(ComponentFrame, InitAndMemoryManagerReportWhetherTheyGotAnObject) {
     component.memory.FreeMemory(&block);
 
     component.Connect("127.0.0.1", TestCompanion::ClosedPort());
-    const CallOutcome outcome = component.Call("OpenCashDrawer", {Param::Empty()});
-    EXPECT_TRUE(outcome.returned);
-    EXPECT_FALSE(outcome.result.flag);
+    const CallOutcome outcome = component.Call("OpenCashDrawer", {E});
+    EXPECT_TRUE(outcome.returned && !outcome.result.flag);
 }
 
 // The names are the platform's contract; the table itself is not copied here,
@@ -120,8 +123,7 @@ TEST_F(ComponentFrame, MethodsAreFoundUnderBothNamesAndThereAreNoProperties) {
 
 TEST_F(ComponentFrame, CountChecksGuardEveryCall) {
     EmulatedComponent component(Component());
-    const Param s = Param::Str("x");
-
+    const Param s = S("x");
     // Wrong counts fail the call and run nothing; so does a setting's name
     // that is not a string.
     const std::pair<const char*, std::vector<Param>> wrong[] = {
@@ -132,9 +134,9 @@ TEST_F(ComponentFrame, CountChecksGuardEveryCall) {
         {"GetParameters", {s, s}},
         {"GetLastError", {}},
         {"SetParameter", {Param::I4(1), s}}};
-    for (const auto& [method, params] : wrong)
+    for (const auto& [method, params] : wrong) {
         EXPECT_FALSE(component.Call(method, params).returned) << method;
-
+    }
     // A count above the table: the array is not there at all.
     tVariant result;
     result.vt = VTYPE_EMPTY;
@@ -142,72 +144,98 @@ TEST_F(ComponentFrame, CountChecksGuardEveryCall) {
 
     // Indices outside the table succeed and touch nothing.
     for (long index : {29L, 1000L, -1L}) {
-        CallOutcome outcome = component.CallIndex(index, {s});
-        EXPECT_TRUE(outcome.returned);
-        EXPECT_TRUE(outcome.result.untouched);
-        EXPECT_TRUE(outcome.params[0].untouched);
+        const CallOutcome outcome = component.CallIndex(index, {s});
+        EXPECT_TRUE(outcome.returned && outcome.result.untouched && outcome.params[0].untouched);
     }
-
     // The connection methods answer true without touching their parameters.
     for (const char* method : {"Open", "Close", "GetAdditionalActions"}) {
-        CallOutcome outcome = component.Call(method, {s});
-        EXPECT_TRUE(outcome.returned) << method;
-        EXPECT_EQ(outcome.result.vt, VTYPE_BOOL);
-        EXPECT_TRUE(outcome.result.flag) << method;
-        EXPECT_TRUE(outcome.params[0].untouched) << method;
+        const CallOutcome outcome = component.Call(method, {s});
+        EXPECT_TRUE(outcome.returned && outcome.result.vt == VTYPE_BOOL && outcome.result.flag &&
+                    outcome.params[0].untouched)
+            << method;
     }
     EXPECT_TRUE(component.connection.errors.empty());
 }
 
-TEST_F(ComponentFrame, GetLastErrorGivesWhatWentToAddErrorUntilACallSucceeds) {
+// A failure goes to AddError and stays for GetLastError, which reading does
+// not clear, until a call succeeds. A setting takes what it can use and
+// refuses the rest keeping its old value: DeviceTest then shows which
+// companion the driver talks to (A or B), and A the point of sale it was told.
+TEST_F(ComponentFrame, FailuresReachAddErrorAndGetLastErrorAndRefusedSettingsKeepTheirValue) {
     EmulatedComponent component(Component());
-    struct Row {
+    TestCompanion a, b;
+    a.onResult("DeviceTest", R"({"Description":"A"})");
+    b.onResult("DeviceTest", R"({"Description":"B"})");
+    const int32_t port = b.port();
+    const auto set = [](const char* name, const Param& value) {
+        return std::vector<Param>{S(name), value};
+    };
+    const std::string bad = "Некорректные входные данные: ";
+    const std::string badPort = bad + "ServerPort должен быть целым числом от 1 до 65535";
+    const std::string kept = "A \"P0\"";
+    const struct {
         const char* method;
         std::vector<Param> params;
         int32_t code;
-        const char* text;  // its start; empty for a success
+        std::string text;     // the start of what was reported
+        std::string reaches;  // settings: DeviceTest's answer and the PosId A saw
+    } rows[] = {
+        {"CashInOutcome", {E, S("<X/>"), S("100")}, 8, bad, ""},
+        {"OperationFN", {E, E, E}, 7, "Операции с фискальным накопителем драйвер не выполняет", ""},
+        {"GetParameters", {E}, 0, "", ""},
+        {"DoAdditionalAction", {S("Печать")}, 8, bad + "дополнительного действия «Печать» нет", ""},
+        {"SetParameter", set("ServerPort", Param::I4(port)), 0, "", "B"},
+        {"SetParameter", set("ServerPort", Param::R8(port)), 0, "", "B"},
+        {"SetParameter", set("ServerPort", S(std::to_string(port))), 0, "", "B"},
+        {"SetParameter", set("ServerPort", Param::I4(port + 65536)), 8, badPort, kept},
+        {"SetParameter", set("ServerPort", Param::I4(0)), 8, badPort, kept},
+        {"SetParameter", set("ServerPort", Param::I4(-1)), 8, badPort, kept},
+        {"SetParameter", set("ServerPort", Param::R8(port + 0.5)), 8, badPort, kept},
+        {"SetParameter", set("ServerPort", S("")), 8, badPort, kept},
+        {"SetParameter", set("ServerPort", S(" " + std::to_string(port))), 8, badPort, kept},
+        {"SetParameter", set("ServerPort", S(std::to_string(port) + "x")), 8, badPort, kept},
+        {"SetParameter", set("ServerPort", S("99999999999999999999")), 8, badPort, kept},
+        {"SetParameter", set("ServerPort", Param::Bool(true)), 8, badPort, kept},
+        {"SetParameter", set("ServerPort", E), 8, badPort, kept},
+        {"SetParameter", set("ServerHost", S("no-such-host.invalid")), 0, "",
+         "Failed to resolve hostname"},
+        {"SetParameter", set("ServerHost", Param::I4(7)), 8, bad + "ServerHost", kept},
+        {"SetParameter", set("PosId", S("P1")), 0, "", "A \"P1\""},
+        {"SetParameter", set("PosId", Param::R8(1)), 8, bad + "PosId", kept},
+        {"SetParameter", set("EquipmentType", S("ККТ")), 0, "", kept},
+        {"SetParameter", set("serverport", Param::I4(port)), 0, "", kept},
     };
-    const Param e = Param::Empty();
-    const Row rows[] = {
-        {"CashInOutcome",
-         {e, Param::Str("<X/>"), Param::Str("100")},
-         8,
-         "Некорректные входные данные: "},
-        {"SetParameter",
-         {Param::Str("ServerPort"), Param::I4(0)},
-         8,
-         "Некорректные входные данные: ServerPort должен быть целым числом от 1 до 65535"},
-        {"OperationFN", {e, e, e}, 7, "Операции с фискальным накопителем драйвер не выполняет"},
-        {"GetParameters", {e}, 0, ""},
-        {"DoAdditionalAction",
-         {Param::Str("Печать")},
-         8,
-         "Некорректные входные данные: дополнительного действия «Печать» нет"},
-    };
-    for (const Row& row : rows) {
-        component.connection.errors.clear();
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(&row - rows) + " " + row.method);
+        component.Connect("127.0.0.1", a.port(), "P0");
         const CallOutcome call = component.Call(row.method, row.params);
-        EXPECT_TRUE(call.returned) << row.method;
-        EXPECT_EQ(call.result.flag, row.code == 0) << row.method;
+        EXPECT_TRUE(call.returned);
+        EXPECT_EQ(call.result.flag, row.code == 0);
         std::string reported;
         for (const ErrorReport& report : component.connection.errors) {
-            EXPECT_EQ(report.code, row.code) << row.method;
+            EXPECT_EQ(report.code, row.code);
             reported += (reported.empty() ? "" : "\n") + report.description;
         }
-        for (int again = 0; again < 2; ++again) {  // reading it does not clear it
-            const CallOutcome last = component.Call("GetLastError", {e});
-            EXPECT_TRUE(last.returned);
-            EXPECT_EQ(last.result.vt, VTYPE_I4);
-            EXPECT_EQ(last.result.i4, row.code) << row.method;
-            EXPECT_EQ(last.params[0].text, reported) << row.method;
-            EXPECT_EQ(reported.rfind(row.text, 0), 0u) << reported;
+        component.connection.errors.clear();
+        EXPECT_EQ(reported.rfind(row.text, 0), 0u) << reported;
+        for (int again = 0; again < 2; ++again) {
+            const CallOutcome last = component.Call("GetLastError", {E});
+            EXPECT_TRUE(last.returned && last.result.vt == VTYPE_I4);
+            EXPECT_EQ(last.result.i4, row.code);
+            EXPECT_EQ(last.params[0].text, reported);
         }
+        if (row.reaches.empty()) continue;
+        a.clear();
+        const std::string answer = component.Call("DeviceTest", {E, E}).params[0].text;
+        const auto requests = a.requests();
+        EXPECT_EQ(requests.empty() ? answer : answer + " " + requests[0].paramList.at(0),
+                  row.reaches);
     }
 }
 
 TEST_F(ComponentFrame, DescriptionAndSettingsDocuments) {
     EmulatedComponent component(Component());
-    CallOutcome description = component.Call("GetDescription", {Param::Empty()});
+    CallOutcome description = component.Call("GetDescription", {E});
     ASSERT_TRUE(description.returned);
     EXPECT_TRUE(description.result.flag);
     const std::string& text = description.params[0].text;
@@ -224,11 +252,10 @@ TEST_F(ComponentFrame, DescriptionAndSettingsDocuments) {
         << text;
     EXPECT_NE(text.find("LogIsEnabled=\"true\" LogPath=\"" + logPath + "\"/>\n"), std::string::npos)
         << text;
-    EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(logPath)))
-        << "the log is made there";
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(logPath))) << "the log is there";
     EXPECT_EQ(description.params[0].length, description.params[0].text16.size());
 
-    CallOutcome settings = component.Call("GetParameters", {Param::Empty()});
+    CallOutcome settings = component.Call("GetParameters", {E});
     ASSERT_TRUE(settings.returned);
     // Each field has its tooltip; the port shows no digit grouping.
     const std::string form = std::regex_replace(
@@ -252,9 +279,8 @@ TEST_F(ComponentFrame, DescriptionAndSettingsDocuments) {
 TEST_F(ComponentFrame, RefusedMemoryLeavesAnEmptyOutParameterAndTheVerdict) {
     EmulatedComponent component(Component());
     component.memory.refuse = true;
-    CallOutcome settings = component.Call("GetParameters", {Param::Empty()});
-    EXPECT_TRUE(settings.returned);
-    EXPECT_TRUE(settings.result.flag);
+    const CallOutcome settings = component.Call("GetParameters", {E});
+    EXPECT_TRUE(settings.returned && settings.result.flag);
     EXPECT_EQ(settings.params[0].vt, VTYPE_PWSTR);
     EXPECT_TRUE(settings.params[0].nullPointer);
     EXPECT_EQ(settings.params[0].length, 0u);
@@ -262,64 +288,6 @@ TEST_F(ComponentFrame, RefusedMemoryLeavesAnEmptyOutParameterAndTheVerdict) {
     WCHAR_T* extension = nullptr;
     EXPECT_TRUE(component.extender()->RegisterExtensionAs(&extension));
     EXPECT_EQ(extension, nullptr);
-}
-
-TEST_F(ComponentFrame, SettingsTakeWhatTheyCanUseAndRefuseTheRestKeepingTheOldValue) {
-    EmulatedComponent component(Component());
-    TestCompanion a, b;
-    a.onResult("DeviceTest", R"({"Description":"A"})");
-    b.onResult("DeviceTest", R"({"Description":"B"})");
-    const int32_t port = b.port();
-    struct Row {
-        const char* name;
-        Param value;
-        const char* reaches;  // the description DeviceTest gives afterwards
-        bool refused;
-    };
-    const Row rows[] = {
-        {"ServerPort", Param::I4(port), "B", false},
-        {"ServerPort", Param::R8(port), "B", false},
-        {"ServerPort", Param::Str(std::to_string(port)), "B", false},
-        {"ServerPort", Param::I4(port + 65536), "A", true},
-        {"ServerPort", Param::I4(0), "A", true},
-        {"ServerPort", Param::I4(-1), "A", true},
-        {"ServerPort", Param::R8(port + 0.5), "A", true},
-        {"ServerPort", Param::Str(""), "A", true},
-        {"ServerPort", Param::Str(" " + std::to_string(port)), "A", true},
-        {"ServerPort", Param::Str(std::to_string(port) + "x"), "A", true},
-        {"ServerPort", Param::Str("99999999999999999999"), "A", true},
-        {"ServerPort", Param::Bool(true), "A", true},
-        {"ServerPort", Param::Empty(), "A", true},
-        {"ServerHost", Param::Str("no-such-host.invalid"), "Failed to resolve hostname", false},
-        {"ServerHost", Param::I4(7), "A", true},
-        {"PosId", Param::Str("P1"), "A", false},
-        {"PosId", Param::R8(1), "A", true},
-        {"EquipmentType", Param::Str("ККТ"), "A", false},
-        {"serverport", Param::I4(port), "A", false},
-    };
-    for (const Row& row : rows) {
-        const std::string what = std::string(row.name) + " " + std::to_string(&row - rows);
-        component.Connect("127.0.0.1", a.port(), "P0");
-        const CallOutcome set = component.Call("SetParameter", {Param::Str(row.name), row.value});
-        EXPECT_TRUE(set.returned) << what;
-        EXPECT_EQ(set.result.flag, !row.refused) << what;
-        const auto& errors = component.connection.errors;
-        ASSERT_EQ(errors.size(), row.refused ? 1u : 0u) << what;
-        if (row.refused) {
-            EXPECT_EQ(errors[0].code, 8) << what;
-            EXPECT_NE(errors[0].description.find(row.name), std::string::npos) << what;
-            component.connection.errors.clear();
-        }
-        a.clear();
-        const CallOutcome test = component.Call("DeviceTest", {Param::Empty(), Param::Empty()});
-        EXPECT_EQ(test.params[0].text, row.reaches) << what;
-        if (std::string(row.reaches) == "A") {
-            ASSERT_EQ(a.requests().size(), 1u) << what;
-            EXPECT_EQ(a.requests()[0].paramList.at(0),
-                      row.value.text == u"P1" ? "\"P1\"" : "\"P0\"")
-                << what;
-        }
-    }
 }
 
 // A file where the data folder should be: no component at all, and a clean
@@ -341,14 +309,14 @@ TEST_F(ComponentFrame, NoComponentOrACleanFailureWhenTheLogFolderCannotBeMade) {
     EXPECT_EQ(Component().GetClassObject(name, &object), 0);
     EXPECT_EQ(object, nullptr);
 
-    const CallOutcome outcome = component.Call("GetDescription", {Param::Empty()});
+    const CallOutcome outcome = component.Call("GetDescription", {E});
     EXPECT_FALSE(outcome.returned);
     EXPECT_TRUE(outcome.params[0].untouched);
     ASSERT_EQ(component.connection.errors.size(), 1u);
     EXPECT_EQ(component.connection.errors[0].code, 7);
     EXPECT_EQ(component.connection.errors[0].description,
               "Неизвестная ошибка: Failed to create logging directory");
-    EXPECT_EQ(component.Call("GetLastError", {Param::Empty()}).result.i4, 7);
+    EXPECT_EQ(component.Call("GetLastError", {E}).result.i4, 7);
 }
 
 }  // namespace
