@@ -60,8 +60,9 @@ TEST_F(ComponentFrame, ExportsAndObjectLifecycle) {
     EXPECT_EQ(library.DestroyObject(&object), -1);
 }
 
-// Without Init the reports are dropped and the verdict is still false.
-TEST_F(ComponentFrame, InitAndMemoryManagerReportWhetherTheyGotAnObject) {
+// Without Init the reports are dropped and the verdict is still false; memory
+// the platform refuses leaves an empty out-parameter and the verdict.
+TEST_F(ComponentFrame, InitAndMemoryManagerReportWhetherTheyGotAnObjectAndMemory) {
     EmulatedComponent component(Component(), {false, false, ""});
     ASSERT_TRUE(component.created());
     EXPECT_FALSE(component.object()->Init(nullptr));
@@ -78,6 +79,17 @@ TEST_F(ComponentFrame, InitAndMemoryManagerReportWhetherTheyGotAnObject) {
     component.Connect("127.0.0.1", TestCompanion::ClosedPort());
     const CallOutcome outcome = component.Call("OpenCashDrawer", {E});
     EXPECT_TRUE(outcome.returned && !outcome.result.flag);
+
+    component.memory.refuse = true;
+    const CallOutcome settings = component.Call("GetParameters", {E});
+    EXPECT_TRUE(settings.returned && settings.result.flag);
+    EXPECT_EQ(settings.params[0].vt, VTYPE_PWSTR);
+    EXPECT_TRUE(settings.params[0].nullPointer);
+    EXPECT_EQ(settings.params[0].length, 0u);
+    EXPECT_EQ(component.extender()->GetMethodName(0, 0), nullptr);
+    extension = nullptr;
+    EXPECT_TRUE(component.extender()->RegisterExtensionAs(&extension));
+    EXPECT_EQ(extension, nullptr);
 }
 
 // The names are the platform's contract; the table itself is not copied here,
@@ -254,20 +266,6 @@ TEST_F(ComponentFrame, DescriptionAndSettingsDocuments) {
     const CallOutcome settings = component.Call("GetParameters", {E});
     EXPECT_TRUE(settings.returned && settings.result.flag);
     EXPECT_EQ(settings.params[0].text, Pinned("settings.xml"));
-}
-
-TEST_F(ComponentFrame, RefusedMemoryLeavesAnEmptyOutParameterAndTheVerdict) {
-    EmulatedComponent component(Component());
-    component.memory.refuse = true;
-    const CallOutcome settings = component.Call("GetParameters", {E});
-    EXPECT_TRUE(settings.returned && settings.result.flag);
-    EXPECT_EQ(settings.params[0].vt, VTYPE_PWSTR);
-    EXPECT_TRUE(settings.params[0].nullPointer);
-    EXPECT_EQ(settings.params[0].length, 0u);
-    EXPECT_EQ(component.extender()->GetMethodName(0, 0), nullptr);
-    WCHAR_T* extension = nullptr;
-    EXPECT_TRUE(component.extender()->RegisterExtensionAs(&extension));
-    EXPECT_EQ(extension, nullptr);
 }
 
 // A file where the data folder should be: no component at all, and a clean
