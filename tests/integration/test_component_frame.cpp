@@ -1,9 +1,11 @@
 // The component as the platform meets it: exports, lifecycle, the method
-// table, the count checks, and the reports that reach AddError.
+// table, the count checks, the reports that reach AddError and GetLastError,
+// the settings, the description and settings documents, and where the
+// exchange log lives.
 #include <gtest/gtest.h>
 
-#include <clocale>
-#include <regex>
+#include <filesystem>
+#include <fstream>
 
 #include "platform_emulator.h"
 #include "test_companion.h"
@@ -11,9 +13,30 @@
 namespace zarvik::test {
 namespace {
 
+const Param E = Param::Empty();
+Param S(const std::string& text) { return Param::Str(text); }
+
+// An output document as tests/data/frame pins it.
+std::string Pinned(const std::string& name) {
+    const std::string here = __FILE__;
+    return ReadFile(here.substr(0, here.find_last_of("/\\") + 1) + "../data/frame/" + name);
+}
+
 class ComponentFrame : public ::testing::Test {
   protected:
-    void SetUp() override { logPath = UseFreshLogFolder(); }
+    void SetUp() override {
+        logPath = UseFreshLogFolder();
+#if defined(_WIN32)
+        // On Windows as on a Russian till, whose user is named in Cyrillic:
+        // the known local application data folder is C:\Users\Кассир Иванова\AppData\Local.
+        const std::filesystem::path local =
+            std::filesystem::u8path(logPath).parent_path().parent_path() /
+            std::filesystem::u8path("Кассир Иванова\\AppData\\Local");
+        ASSERT_TRUE(std::filesystem::create_directories(local));
+        RedirectLocalAppData(local.u8string());
+        logPath = (local / "VarEzu" / "1C_exchange_data.log").u8string();
+#endif
+    }
     std::string logPath;
 };
 
@@ -37,7 +60,9 @@ TEST_F(ComponentFrame, ExportsAndObjectLifecycle) {
     EXPECT_EQ(library.DestroyObject(&object), -1);
 }
 
-TEST_F(ComponentFrame, InitAndMemoryManagerReportWhetherTheyGotAnObject) {
+// Without Init the reports are dropped and the verdict is still false; memory
+// the platform refuses leaves an empty out-parameter and the verdict.
+TEST_F(ComponentFrame, InitAndMemoryManagerReportWhetherTheyGotAnObjectAndMemory) {
     EmulatedComponent component(Component(), {false, false, ""});
     ASSERT_TRUE(component.created());
     EXPECT_FALSE(component.object()->Init(nullptr));
@@ -50,11 +75,28 @@ TEST_F(ComponentFrame, InitAndMemoryManagerReportWhetherTheyGotAnObject) {
     EXPECT_EQ(ToU8(FromPlatform(extension)), "ZARVIK_KASSA_KKM_54FZ_FFD105");
     void* block = extension;
     component.memory.FreeMemory(&block);
+
+    component.Connect("127.0.0.1", TestCompanion::ClosedPort());
+    const CallOutcome outcome = component.Call("OpenCashDrawer", {E});
+    EXPECT_TRUE(outcome.returned && !outcome.result.flag);
+
+    component.memory.refuse = true;
+    const CallOutcome settings = component.Call("GetParameters", {E});
+    EXPECT_TRUE(settings.returned && settings.result.flag);
+    EXPECT_EQ(settings.params[0].vt, VTYPE_PWSTR);
+    EXPECT_TRUE(settings.params[0].nullPointer);
+    EXPECT_EQ(settings.params[0].length, 0u);
+    EXPECT_EQ(component.extender()->GetMethodName(0, 0), nullptr);
+    extension = nullptr;
+    EXPECT_TRUE(component.extender()->RegisterExtensionAs(&extension));
+    EXPECT_EQ(extension, nullptr);
 }
 
 // The names are the platform's contract; the table itself is not copied here,
-// only its ends, a Russian alias and what lies outside it.
-TEST_F(ComponentFrame, MethodsAreFoundUnderBothNamesAndThereAreNoProperties) {
+// only its ends, a Russian alias and what lies outside it: no name, no
+// parameters, and a call that succeeds touching nothing. Wrong counts fail
+// the call and run nothing.
+TEST_F(ComponentFrame, MethodTableAndCountChecks) {
     EmulatedComponent component(Component());
     ILanguageExtenderBase* e = component.extender();
     ASSERT_EQ(e->GetNMethods(), 29);
@@ -83,11 +125,15 @@ TEST_F(ComponentFrame, MethodsAreFoundUnderBothNamesAndThereAreNoProperties) {
         EXPECT_EQ(value.vt, VTYPE_EMPTY);
     }
     EXPECT_EQ(component.FindMethod("getdescription"), -1) << "names are case-sensitive";
-    EXPECT_EQ(e->GetMethodName(29, 0), nullptr);
     EXPECT_EQ(e->GetMethodName(0, 2), nullptr);
-    EXPECT_EQ(e->GetMethodName(-1, 0), nullptr);
-    EXPECT_EQ(e->GetNParams(29), 0);
-    EXPECT_FALSE(e->HasRetVal(29));
+    const Param s = S("x");
+    for (long index : {29L, 1000L, -1L}) {
+        EXPECT_EQ(e->GetMethodName(index, 0), nullptr);
+        EXPECT_EQ(e->GetNParams(index), 0);
+        EXPECT_FALSE(e->HasRetVal(index));
+        const CallOutcome outcome = component.CallIndex(index, {s});
+        EXPECT_TRUE(outcome.returned && outcome.result.untouched && outcome.params[0].untouched);
+    }
     EXPECT_EQ(component.memory.live, 0);
 
     const WCHAR_T prop[] = {'P', 0};
@@ -96,243 +142,151 @@ TEST_F(ComponentFrame, MethodsAreFoundUnderBothNamesAndThereAreNoProperties) {
     EXPECT_EQ(e->GetPropName(0, 0), nullptr);
     EXPECT_FALSE(e->IsPropReadable(0));
     EXPECT_FALSE(e->IsPropWritable(0));
-}
 
-TEST_F(ComponentFrame, CountChecksGuardEveryCall) {
-    EmulatedComponent component(Component());
-    const Param s = Param::Str("x");
-
-    // Wrong counts fail the call and run nothing.
-    EXPECT_FALSE(component.Call("OpenShift", {s, s}).returned);
-    EXPECT_FALSE(component.Call("ProcessCheck", {s, s, s}).returned);
-    EXPECT_FALSE(component.Call("GetDataKKT", {s}).returned);
-    EXPECT_FALSE(component.Call("GetDescription", {}).returned);
-    EXPECT_FALSE(component.Call("GetParameters", {s, s}).returned);
+    const std::pair<const char*, size_t> wrong[] = {{"OpenShift", 2},     {"ProcessCheck", 3},
+                                                    {"GetDataKKT", 1},    {"GetDescription", 0},
+                                                    {"GetParameters", 2}, {"GetLastError", 0}};
+    for (const auto& [method, count] : wrong) {
+        EXPECT_FALSE(component.Call(method, std::vector<Param>(count, s)).returned) << method;
+    }
     EXPECT_FALSE(component.Call("SetParameter", {Param::I4(1), s}).returned)
-        << "the setting's name must be a string";
-    EXPECT_FALSE(component.Call("GetLastError", {}).returned);
-
+        << "a name is a string";
     // A count above the table: the array is not there at all.
     tVariant result;
     result.vt = VTYPE_EMPTY;
-    EXPECT_FALSE(component.extender()->CallAsFunc(12, &result, nullptr, 3));
-
-    // Indices outside the table succeed and touch nothing.
-    for (long index : {29L, 1000L, -1L}) {
-        CallOutcome outcome = component.CallIndex(index, {s});
-        EXPECT_TRUE(outcome.returned);
-        EXPECT_TRUE(outcome.result.untouched);
-        EXPECT_TRUE(outcome.params[0].untouched);
-    }
+    EXPECT_FALSE(e->CallAsFunc(12, &result, nullptr, 3));
 
     // The connection methods answer true without touching their parameters.
     for (const char* method : {"Open", "Close", "GetAdditionalActions"}) {
-        CallOutcome outcome = component.Call(method, {s});
-        EXPECT_TRUE(outcome.returned) << method;
-        EXPECT_EQ(outcome.result.vt, VTYPE_BOOL);
-        EXPECT_TRUE(outcome.result.flag) << method;
-        EXPECT_TRUE(outcome.params[0].untouched) << method;
+        const CallOutcome outcome = component.Call(method, {s});
+        EXPECT_TRUE(outcome.returned && outcome.result.vt == VTYPE_BOOL && outcome.result.flag &&
+                    outcome.params[0].untouched)
+            << method;
     }
     EXPECT_TRUE(component.connection.errors.empty());
 }
 
-TEST_F(ComponentFrame, GetLastErrorGivesWhatWentToAddErrorUntilACallSucceeds) {
-    EmulatedComponent component(Component());
-    struct Row {
-        const char* method;
-        std::vector<Param> params;
-        int32_t code;
-        const char* text;  // its start; empty for a success
-    };
-    const Param e = Param::Empty();
-    const Row rows[] = {
-        {"CashInOutcome",
-         {e, Param::Str("<X/>"), Param::Str("100")},
-         8,
-         "Некорректные входные данные: "},
-        {"OperationFN", {e, e, e}, 7, "Операции с фискальным накопителем драйвер не выполняет"},
-        {"GetParameters", {e}, 0, ""},
-        {"DoAdditionalAction",
-         {Param::Str("Печать")},
-         8,
-         "Некорректные входные данные: дополнительного действия «Печать» нет"},
-    };
-    for (const Row& row : rows) {
-        component.connection.errors.clear();
-        const CallOutcome call = component.Call(row.method, row.params);
-        EXPECT_TRUE(call.returned) << row.method;
-        EXPECT_EQ(call.result.flag, row.code == 0) << row.method;
-        std::string reported;
-        for (const ErrorReport& report : component.connection.errors) {
-            EXPECT_EQ(report.code, row.code) << row.method;
-            reported += (reported.empty() ? "" : "\n") + report.description;
-        }
-        for (int again = 0; again < 2; ++again) {  // reading it does not clear it
-            const CallOutcome last = component.Call("GetLastError", {e});
-            EXPECT_TRUE(last.returned);
-            EXPECT_EQ(last.result.vt, VTYPE_I4);
-            EXPECT_EQ(last.result.i4, row.code) << row.method;
-            EXPECT_EQ(last.params[0].text, reported) << row.method;
-            EXPECT_EQ(reported.rfind(row.text, 0), 0u) << reported;
-        }
-    }
-}
-
-TEST_F(ComponentFrame, DescriptionAndSettingsDocuments) {
-    EmulatedComponent component(Component());
-    CallOutcome description = component.Call("GetDescription", {Param::Empty()});
-    ASSERT_TRUE(description.returned);
-    EXPECT_TRUE(description.result.flag);
-    const std::string& text = description.params[0].text;
-    EXPECT_EQ(
-        text.rfind(
-            "<?xml version=\"1.0\" encoding=\"UTF-8\"?>\n<DriverDescription Name=\"ЗАРВИК Reviv: "
-            "Драйвер ККТ с передачей данных (54-ФЗ) ФФД 1.2 (версия 3.4)\" Description=\"ЗАРВИК "
-            "Reviv: Драйвер ККТ» – компонента (драйвер), предназначенная для работы с приложением "
-            "«ZARVIKKassaWindows» версии выше 1.14.0.0\" EquipmentType=\"ККТ\" "
-            "IntegrationComponent=\"true\" MainDriverInstalled=\"true\" DriverVersion=\"1.7.0.0\" "
-            "IntegrationComponentVersion=\"1.7.0.0\" DownloadURL=\"",
-            0),
-        0u)
-        << text;
-    EXPECT_NE(text.find("LogIsEnabled=\"true\" LogPath=\"" + logPath + "\"/>\n"), std::string::npos)
-        << text;
-    EXPECT_EQ(description.params[0].length, description.params[0].text16.size());
-
-    CallOutcome settings = component.Call("GetParameters", {Param::Empty()});
-    ASSERT_TRUE(settings.returned);
-    // Each field has its tooltip; the port shows no digit grouping.
-    const std::string form = std::regex_replace(
-        settings.params[0].text, std::regex(" Description=\"[^\"]{40,}\""), " Description=\"…\"");
-    EXPECT_EQ(
-        form,
-        "<Settings>\n"
-        "    <Page Caption=\"Настройки ЗАРВИК Кассы\">\n"
-        "        <Group Caption=\"Параметры подключения\">\n"
-        "            <Parameter Name=\"ServerHost\" Caption=\"IP Сервера\" "
-        "TypeValue=\"String\" DefaultValue=\"127.0.0.1\" Description=\"…\"/>\n"
-        "            <Parameter Name=\"ServerPort\" Caption=\"Порт сервера\" "
-        "TypeValue=\"Number\" DefaultValue=\"3333\" Description=\"…\" FieldFormat=\"ЧГ=0\"/>\n"
-        "            <Parameter Name=\"PosId\" Caption=\"ID ФР\" TypeValue=\"String\" "
-        "Description=\"…\"/>\n"
-        "        </Group>\n"
-        "    </Page>\n"
-        "</Settings>\n");
-}
-
-TEST_F(ComponentFrame, RefusedMemoryLeavesAnEmptyOutParameterAndTheVerdict) {
-    EmulatedComponent component(Component());
-    component.memory.refuse = true;
-    CallOutcome settings = component.Call("GetParameters", {Param::Empty()});
-    EXPECT_TRUE(settings.returned);
-    EXPECT_TRUE(settings.result.flag);
-    EXPECT_EQ(settings.params[0].vt, VTYPE_PWSTR);
-    EXPECT_TRUE(settings.params[0].nullPointer);
-    EXPECT_EQ(settings.params[0].length, 0u);
-    EXPECT_EQ(component.extender()->GetMethodName(0, 0), nullptr);
-    WCHAR_T* extension = nullptr;
-    EXPECT_TRUE(component.extender()->RegisterExtensionAs(&extension));
-    EXPECT_EQ(extension, nullptr);
-}
-
-// The codes that reach AddError are in AppLink and GetLastError's tables; here,
-// without Init the reports are dropped and the verdict is still false.
-TEST_F(ComponentFrame, WithoutInitFailuresAreDroppedButStillFalse) {
-    EmulatedComponent uninitialised(Component(), {false, true, "ru_RU"});
-    uninitialised.Connect("127.0.0.1", 1);
-    CallOutcome outcome = uninitialised.Call("OpenCashDrawer", {Param::Empty()});
-    EXPECT_TRUE(outcome.returned);
-    EXPECT_FALSE(outcome.result.flag);
-}
-
-TEST_F(ComponentFrame, SettingsTakeWhatTheyCanUseAndRefuseTheRestKeepingTheOldValue) {
+// A failure goes to AddError and stays for GetLastError, which reading does
+// not clear, until a call succeeds. A setting takes what it can use and
+// refuses the rest keeping its old value: DeviceTest then shows which
+// companion the driver talks to (A or B), and A the point of sale it was told.
+TEST_F(ComponentFrame, FailuresReachAddErrorAndGetLastErrorAndRefusedSettingsKeepTheirValue) {
     EmulatedComponent component(Component());
     TestCompanion a, b;
     a.onResult("DeviceTest", R"({"Description":"A"})");
     b.onResult("DeviceTest", R"({"Description":"B"})");
     const int32_t port = b.port();
-    struct Row {
-        const char* name;
-        Param value;
-        const char* reaches;  // the description DeviceTest gives afterwards
-        bool refused;
+    const auto set = [](const char* name, const Param& value) {
+        return std::vector<Param>{S(name), value};
     };
-    const Row rows[] = {
-        {"ServerPort", Param::I4(port), "B", false},
-        {"ServerPort", Param::R8(port), "B", false},
-        {"ServerPort", Param::Str(std::to_string(port)), "B", false},
-        {"ServerPort", Param::I4(port + 65536), "A", true},
-        {"ServerPort", Param::I4(0), "A", true},
-        {"ServerPort", Param::I4(-1), "A", true},
-        {"ServerPort", Param::R8(port + 0.5), "A", true},
-        {"ServerPort", Param::Str(""), "A", true},
-        {"ServerPort", Param::Str(" " + std::to_string(port)), "A", true},
-        {"ServerPort", Param::Str(std::to_string(port) + "x"), "A", true},
-        {"ServerPort", Param::Str("99999999999999999999"), "A", true},
-        {"ServerPort", Param::Bool(true), "A", true},
-        {"ServerPort", Param::Empty(), "A", true},
-        {"ServerHost", Param::Str("no-such-host.invalid"), "Failed to resolve hostname", false},
-        {"ServerHost", Param::I4(7), "A", true},
-        {"PosId", Param::Str("P1"), "A", false},
-        {"PosId", Param::R8(1), "A", true},
-        {"EquipmentType", Param::Str("ККТ"), "A", false},
-        {"serverport", Param::I4(port), "A", false},
+    const std::string bad = "Некорректные входные данные: ";
+    const std::string badPort = bad + "ServerPort должен быть целым числом от 1 до 65535";
+    const std::string kept = "A \"P0\"";
+    const struct {
+        const char* method;
+        std::vector<Param> params;
+        int32_t code;
+        std::string text;     // the start of what was reported
+        std::string reaches;  // settings: DeviceTest's answer and the PosId A saw
+    } rows[] = {
+        {"CashInOutcome", {E, S("<X/>"), S("100")}, 8, bad, ""},
+        {"OperationFN", {E, E, E}, 7, "Операции с фискальным накопителем драйвер не выполняет", ""},
+        {"GetParameters", {E}, 0, "", ""},
+        {"DoAdditionalAction", {S("Печать")}, 8, bad + "дополнительного действия «Печать» нет", ""},
+        {"SetParameter", set("ServerPort", Param::I4(port)), 0, "", "B"},
+        {"SetParameter", set("ServerPort", Param::R8(port)), 0, "", "B"},
+        {"SetParameter", set("ServerPort", S(std::to_string(port))), 0, "", "B"},
+        {"SetParameter", set("ServerPort", Param::I4(port + 65536)), 8, badPort, kept},
+        {"SetParameter", set("ServerPort", Param::I4(0)), 8, badPort, kept},
+        {"SetParameter", set("ServerPort", Param::I4(-1)), 8, badPort, kept},
+        {"SetParameter", set("ServerPort", Param::R8(port + 0.5)), 8, badPort, kept},
+        {"SetParameter", set("ServerPort", S("")), 8, badPort, kept},
+        {"SetParameter", set("ServerPort", S(" " + std::to_string(port))), 8, badPort, kept},
+        {"SetParameter", set("ServerPort", S(std::to_string(port) + "x")), 8, badPort, kept},
+        {"SetParameter", set("ServerPort", S("99999999999999999999")), 8, badPort, kept},
+        {"SetParameter", set("ServerPort", Param::Bool(true)), 8, badPort, kept},
+        {"SetParameter", set("ServerPort", E), 8, badPort, kept},
+        {"SetParameter", set("ServerHost", S("no-such-host.invalid")), 0, "",
+         "Failed to resolve hostname"},
+        {"SetParameter", set("ServerHost", Param::I4(7)), 8, bad + "ServerHost", kept},
+        {"SetParameter", set("PosId", S("P1")), 0, "", "A \"P1\""},
+        {"SetParameter", set("PosId", Param::R8(1)), 8, bad + "PosId", kept},
+        {"SetParameter", set("EquipmentType", S("ККТ")), 0, "", kept},
+        {"SetParameter", set("serverport", Param::I4(port)), 0, "", kept},
     };
-    for (const Row& row : rows) {
-        const std::string what = std::string(row.name) + " " + std::to_string(&row - rows);
+    for (const auto& row : rows) {
+        SCOPED_TRACE(std::to_string(&row - rows) + " " + row.method);
         component.Connect("127.0.0.1", a.port(), "P0");
-        const CallOutcome set = component.Call("SetParameter", {Param::Str(row.name), row.value});
-        EXPECT_TRUE(set.returned) << what;
-        EXPECT_EQ(set.result.flag, !row.refused) << what;
-        const auto& errors = component.connection.errors;
-        ASSERT_EQ(errors.size(), row.refused ? 1u : 0u) << what;
-        if (row.refused) {
-            EXPECT_EQ(errors[0].code, 8) << what;
-            EXPECT_NE(errors[0].description.find(row.name), std::string::npos) << what;
-            const CallOutcome last = component.Call("GetLastError", {Param::Empty()});
-            EXPECT_EQ(last.result.i4, 8) << what;
-            EXPECT_EQ(last.params[0].text, errors[0].description) << what;
-            component.connection.errors.clear();
+        const CallOutcome call = component.Call(row.method, row.params);
+        EXPECT_TRUE(call.returned);
+        EXPECT_EQ(call.result.flag, row.code == 0);
+        std::string reported;
+        for (const ErrorReport& report : component.connection.errors) {
+            EXPECT_EQ(report.code, row.code);
+            reported += (reported.empty() ? "" : "\n") + report.description;
         }
+        component.connection.errors.clear();
+        EXPECT_EQ(reported.rfind(row.text, 0), 0u) << reported;
+        for (int again = 0; again < 2; ++again) {
+            const CallOutcome last = component.Call("GetLastError", {E});
+            EXPECT_TRUE(last.returned && last.result.vt == VTYPE_I4);
+            EXPECT_EQ(last.result.i4, row.code);
+            EXPECT_EQ(last.params[0].text, reported);
+        }
+        if (row.reaches.empty()) continue;
         a.clear();
-        const CallOutcome test = component.Call("DeviceTest", {Param::Empty(), Param::Empty()});
-        EXPECT_EQ(test.params[0].text, row.reaches) << what;
-        if (std::string(row.reaches) == "A") {
-            ASSERT_EQ(a.requests().size(), 1u) << what;
-            EXPECT_EQ(a.requests()[0].paramList.at(0),
-                      row.value.text == u"P1" ? "\"P1\"" : "\"P0\"")
-                << what;
-        }
+        const std::string answer = component.Call("DeviceTest", {E, E}).params[0].text;
+        const auto requests = a.requests();
+        EXPECT_EQ(requests.empty() ? answer : answer + " " + requests[0].paramList.at(0),
+                  row.reaches);
     }
 }
 
-TEST_F(ComponentFrame, NumbersIgnoreACommaDecimalLocaleSetAfterSetLocale) {
-    EmulatedComponent component(Component(), {true, true, "ru_RU.UTF-8"});
-    // Another component of the same process may switch the whole C locale later.
-    const std::string saved = std::setlocale(LC_ALL, nullptr);
-    if (std::setlocale(LC_ALL, "ru_RU.UTF-8") == nullptr &&
-        std::setlocale(LC_ALL, "Russian_Russia.1251") == nullptr) {
-        GTEST_SKIP() << "no comma-decimal locale on this machine";
-    }
-    TestCompanion companion;
-    companion.onResult("GetCurrentStatus", R"({"CheckNumber":1,"SessionNumber":2,"SessionState":2,)"
-                                           R"("StatusParameters":{"BacklogDocumentCounter":0}})");
-    companion.onResult("GetOutputParametersAdditionalsCashBalance", R"({"CashBalance":1234.5})");
-    component.Connect("127.0.0.1", companion.port());
-    CallOutcome status =
-        component.Call("GetCurrentStatus", {Param::Empty(), Param::Empty(), Param::Empty()});
-    CallOutcome drawer = component.Call(
-        "CashInOutcome",
-        {Param::Empty(),
-         Param::Str("<InputParameters><Parameters CashierName=\"А\"/></InputParameters>"),
-         Param::R8(1500.25)});
-    std::setlocale(LC_ALL, saved.c_str());
+// Both documents whole as tests/data/frame holds them, the description with
+// the log's path in its place; the log is made there.
+TEST_F(ComponentFrame, DescriptionAndSettingsDocuments) {
+    EmulatedComponent component(Component());
+    const CallOutcome description = component.Call("GetDescription", {E});
+    EXPECT_TRUE(description.returned && description.result.flag);
+    std::string expected = Pinned("description.xml");
+    const size_t at = expected.find("{LogPath}");
+    ASSERT_NE(at, std::string::npos);
+    EXPECT_EQ(description.params[0].text, expected.replace(at, 9, logPath));
+    EXPECT_EQ(description.params[0].length, description.params[0].text16.size());
+    EXPECT_TRUE(std::filesystem::exists(std::filesystem::u8path(logPath)));
 
-    EXPECT_TRUE(status.result.flag);
-    EXPECT_NE(status.params[2].text.find("CashBalance=\"1234.5\""), std::string::npos)
-        << status.params[2].text;
-    ASSERT_FALSE(companion.requests().empty());
-    EXPECT_EQ(companion.requests().back().paramList.at(2), "1500.25");
+    const CallOutcome settings = component.Call("GetParameters", {E});
+    EXPECT_TRUE(settings.returned && settings.result.flag);
+    EXPECT_EQ(settings.params[0].text, Pinned("settings.xml"));
+}
+
+// A file where the data folder should be: no component at all, and a clean
+// failure (code 7) for one that lives on while its log's folder goes away.
+TEST_F(ComponentFrame, NoComponentOrACleanFailureWhenTheLogFolderCannotBeMade) {
+    EmulatedComponent component(Component());
+    ASSERT_TRUE(component.created());
+    const std::filesystem::path blocker =
+        std::filesystem::u8path(logPath).parent_path().parent_path() / "not-a-folder";
+    std::ofstream(blocker) << "a file where the data folder should be";
+#if defined(_WIN32)
+    RedirectLocalAppData(blocker.u8string());
+#else
+    setenv("XDG_DATA_HOME", blocker.c_str(), 1);
+#endif
+
+    IComponentBase* object = nullptr;
+    const WCHAR_T name[] = {'C', 0};
+    EXPECT_EQ(Component().GetClassObject(name, &object), 0);
+    EXPECT_EQ(object, nullptr);
+
+    const CallOutcome outcome = component.Call("GetDescription", {E});
+    EXPECT_FALSE(outcome.returned);
+    EXPECT_TRUE(outcome.params[0].untouched);
+    ASSERT_EQ(component.connection.errors.size(), 1u);
+    EXPECT_EQ(component.connection.errors[0].code, 7);
+    EXPECT_EQ(component.connection.errors[0].description,
+              "Неизвестная ошибка: Failed to create logging directory");
+    EXPECT_EQ(component.Call("GetLastError", {E}).result.i4, 7);
 }
 
 }  // namespace
