@@ -11,6 +11,7 @@
 
 #include <algorithm>
 #include <chrono>
+#include <clocale>
 #include <cstdint>
 #include <fstream>
 #include <functional>
@@ -170,9 +171,17 @@ const char* const kPosIdOnWire = R"("POS \"1\" \\ 2")";
 class Operations : public ComponentWithCompanion {
   protected:
     void SetUp() override { component.Connect("127.0.0.1", companion.port(), kPosId); }
+    void TearDown() override { std::setlocale(LC_ALL, "C"); }
 
     void RunFile(const std::string& name, const std::map<std::string, std::string>& defined = {}) {
         const std::vector<Row> rows = ReadScenarios(name, defined);
+        // The rows run with the whole process switched to a comma-decimal
+        // locale after SetLocale, as another component of the process may do:
+        // no number sent, read or printed may change.
+        if (std::setlocale(LC_ALL, "ru_RU.UTF-8") == nullptr &&
+            std::setlocale(LC_ALL, "Russian_Russia.1251") == nullptr) {
+            ADD_FAILURE() << "no comma-decimal locale on this machine";
+        }
         for (const Row& row : rows) Run(row);
         std::cout << "[          ] " << rows.size() << " rows of " << name << "\n";
     }
