@@ -4,12 +4,13 @@
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
 
-#include "check_test_support.h"
 #include "emulator.h"
 #include "model/cashier.h"
 #include "model/check_encoding.h"
+#include "model/check_package.h"
 #include "model/marking_request.h"
 #include "request_checks.h"
+#include "test_data.h"
 
 namespace kassa {
 namespace {
@@ -30,7 +31,7 @@ class EmulatorRequests : public ::testing::Test {
 
     static std::string Quoted(const std::string& text) {
         rapidjson::Value value(text.c_str(), static_cast<rapidjson::SizeType>(text.size()));
-        return zarvik::check_test::Compact(value);
+        return zarvik::test_data::Compact(value);
     }
 
     static int ErrorCode(const Exchange& exchange) {
@@ -94,7 +95,7 @@ TEST_F(EmulatorRequests, RecordsInsideStringsAreCheckedMemberByMember) {
 }
 
 TEST_F(EmulatorRequests, TakesWhatTheDriverSends) {
-    using zarvik::check_test::DataFile;
+    using zarvik::test_data::DataFile;
     const std::string cashierText = Quoted(zarvik::CashierDataToJson(
         zarvik::ReadInputParameters(DataFile("../../examples/input_parameters.xml"))));
     EXPECT_FALSE(Send("OpenShift", cashierText).refused) << Send("CloseShift", cashierText).answer;

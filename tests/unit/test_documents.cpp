@@ -1,0 +1,97 @@
+// The platform's documents as they are sent, or refused: the tables of
+// tests/data/*_rows.txt, the full check document as a whole file, and what
+// holds for the check package beyond its bytes.
+#include <gtest/gtest.h>
+#include <rapidjson/pointer.h>
+
+#include <functional>
+#include <map>
+
+#include "applink/json_rpc_client.h"
+#include "model/cashier.h"
+#include "model/check_encoding.h"
+#include "model/check_package.h"
+#include "model/marking_request.h"
+#include "model/text_document.h"
+#include "test_data.h"
+
+namespace zarvik {
+namespace {
+
+using test_data::DataFile;
+
+// The value at a JSON pointer into the text ("absent" when there is none);
+// the text itself for no pointer.
+std::string At(const std::string& text, const std::string& pointer) {
+    rapidjson::Document document;
+    if (pointer.empty() || document.Parse(text.c_str()).HasParseError()) return text;
+    const rapidjson::Value* value = rapidjson::Pointer(pointer.c_str()).Get(document);
+    return value == nullptr ? "absent" : test_data::Compact(*value);
+}
+
+TEST(Documents, AsSentOrRefused) {
+    const std::map<std::string, std::function<std::string(const std::string&)>> kinds = {
+        {"check", [](auto& xml) { return CheckDocumentText(ParseCheckPackage(xml)); }},
+        {"request-km", [](auto& xml) { return RequestKMText(ParseRequestKM(xml)); }},
+        {"cashier", [](auto& xml) { return CashierDataToJson(ReadInputParameters(xml)); }},
+        {"text-document", [](auto& xml) { return TextDocumentToJson(ReadTextDocument(xml)); }},
+    };
+    for (const char* file : {"check_package_rows.txt", "document_rows.txt"}) {
+        const std::vector<test_data::Row> rows = test_data::Rows(file);
+        EXPECT_GT(rows.size(), 10u) << file;
+        for (const test_data::Row& row : rows) {
+            std::string sent;
+            try {
+                sent = At(kinds.at(row.kind)(row.input), row.argument);
+            } catch (const ZarvikKassaErrorException& error) {
+                EXPECT_EQ(error.code, DriverErrorCode::InputDataError) << row.where;
+                sent = error.message;
+            }
+            EXPECT_EQ(sent, row.expected) << row.where;
+        }
+    }
+}
+
+TEST(Documents, FullReceiptWithEveryPartAtBothLevels) {
+    EXPECT_EQ(CheckDocumentText(ParseCheckPackage(DataFile("check_full_ffd12.xml"))),
+              DataFile("check_full_ffd12.json"));
+}
+
+// The document travels as one JSON string: escaped twice, once in the
+// document and once in the request.
+TEST(CheckPackage, RequestCarriesTheDocumentAsOneString) {
+    const CheckPackage check = ParseCheckPackage(
+        R"(<C><Parameters CashierName="К" CashierINN="a\b"/><Positions><FiscalString)"
+        R"( Name="&quot;Q&quot;" VATRate="20" MarkingCode="01&#x1D;93"/></Positions><Payments/></C>)");
+    const std::string escaped = CheckDocumentText(check, JsonTextStream::Form::Escaped);
+    rapidjson::Document decoded;
+    decoded.Parse(escaped.c_str());
+    ASSERT_TRUE(decoded.IsString()) << escaped;
+    EXPECT_EQ(decoded.GetString(), CheckDocumentText(check));
+    EXPECT_EQ(
+        RequestLine(1, "ProcessCheck", {JsonRpcParam::String(""), JsonRpcParam::Json(escaped)}),
+        R"({"jsonrpc":"2.0","id":1,"method":"ProcessCheck","params":["",)" + escaped + "]}\r\n");
+}
+
+// The record is kept from one receipt to the next: nothing of an earlier
+// receipt may show in a later one, even after a refused package.
+TEST(CheckPackage, AReusedRecordCarriesNothingOver) {
+    CheckPackage check;
+    const std::string full = DataFile("check_full_ffd12.xml");
+    const std::string minimal = DataFile("check_minimal.xml");
+    const auto read = [&](std::string text) { ParseCheckPackage(text, check); };
+    read(full);
+    EXPECT_EQ(CheckDocumentText(check), CheckDocumentText(ParseCheckPackage(full)));
+    EXPECT_THROW(read("<CheckPackage><Parameters/>"), ZarvikKassaErrorException);
+    // Refused halfway through the positions, after the first was read.
+    EXPECT_THROW(read(R"(<C><Parameters CashierName="К"/><Positions><FiscalString Name="A")"
+                      R"( VATRate="20"/><FiscalString Name="B"/></Positions><Payments/></C>)"),
+                 ZarvikKassaErrorException);
+    read(minimal);
+    EXPECT_EQ(CheckDocumentText(check), CheckDocumentText(ParseCheckPackage(minimal)));
+    read(full);
+    EXPECT_EQ(CheckDocumentText(check), CheckDocumentText(ParseCheckPackage(full)));
+}
+
+}  // namespace
+}  // namespace zarvik
