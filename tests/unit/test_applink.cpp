@@ -68,66 +68,39 @@ TEST(Readers, ReadTheirOwnTypeOrRefuseNamingTheKey) {
     }
 }
 
-// A loopback listener whose accept queue is full, so that the kernel drops
-// every further handshake and a connect to it can only wait. port() is 0
-// when the queue could not be seen full.
-class FullAcceptQueue {
-  public:
-    FullAcceptQueue() {
-#if defined(_WIN32)
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);
-#endif
-        listener_ = static_cast<intptr_t>(socket(AF_INET, SOCK_STREAM, 0));
-        sockaddr_in address{};
-        address.sin_family = AF_INET;
-        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
-        socklen_t length = sizeof address;
-        const auto native = static_cast<decltype(socket(0, 0, 0))>(listener_);
-        if (bind(native, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-            listen(native, 0) != 0 ||
-            getsockname(native, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-            return;
-        }
-        // Connections nobody accepts fill the queue; the first one that
-        // cannot complete shows that it is full.
-        const platform::Ipv4Address loopback{htonl(INADDR_LOOPBACK), false};
-        for (int i = 0; i < 16; ++i) {
-            platform::Socket& filler = fillers_.emplace_back();
-            if (!filler.Open()) return;
-            if (!filler.Connect(loopback, ntohs(address.sin_port),
-                                std::chrono::milliseconds(200))) {
-                port_ = ntohs(address.sin_port);
-                return;
-            }
-        }
-    }
-    ~FullAcceptQueue() {
-        fillers_.clear();
-#if defined(_WIN32)
-        closesocket(static_cast<SOCKET>(listener_));
-        WSACleanup();
-#else
-        close(static_cast<int>(listener_));
-#endif
-    }
-    uint16_t port() const { return port_; }
-
-  private:
-    intptr_t listener_ = -1;
-    std::deque<platform::Socket> fillers_;
-    uint16_t port_ = 0;
-};
-
+// A loopback listener whose accept queue is full: the kernel drops every
+// further handshake, and a connect to it can only wait.
 TEST(KassaAppClientInvoke, ConnectThatCannotCompleteGivesUpAtTheLimitWithCodeOne) {
     EXPECT_EQ(DriverSettings().ConnectLimit, std::chrono::seconds(10));
-    FullAcceptQueue full;
-    ASSERT_NE(full.port(), 0) << "the loopback accept queue never filled";
+#if defined(_WIN32)
+    WSADATA data;
+    WSAStartup(MAKEWORD(2, 2), &data);
+#endif
+    const auto listener = socket(AF_INET, SOCK_STREAM, 0);
+    sockaddr_in address{};
+    address.sin_family = AF_INET;
+    address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+    socklen_t length = sizeof address;
+    ASSERT_EQ(bind(listener, reinterpret_cast<sockaddr*>(&address), sizeof address), 0);
+    ASSERT_EQ(listen(listener, 0), 0);
+    ASSERT_EQ(getsockname(listener, reinterpret_cast<sockaddr*>(&address), &length), 0);
+    const uint16_t port = ntohs(address.sin_port);
+    // Connections nobody accepts fill the queue; the first one that cannot
+    // complete shows that it is full.
+    std::deque<platform::Socket> fillers;
+    bool full = false;
+    for (int i = 0; i < 16 && !full; ++i) {
+        platform::Socket& filler = fillers.emplace_back();
+        full = filler.Open() && !filler.Connect({htonl(INADDR_LOOPBACK), false}, port,
+                                                std::chrono::milliseconds(200));
+    }
+    ASSERT_TRUE(full) << "the loopback accept queue never filled";
+
     ExchangeLog log("");
     std::string line;
     KassaAppClient client(log, line);
     client.Settings().ServerHost = "127.0.0.1";
-    client.Settings().ServerPort = full.port();
+    client.Settings().ServerPort = port;
     client.Settings().ConnectLimit = std::chrono::milliseconds(300);
     const auto started = std::chrono::steady_clock::now();
     try {
@@ -140,6 +113,13 @@ TEST(KassaAppClientInvoke, ConnectThatCannotCompleteGivesUpAtTheLimitWithCodeOne
     const auto waited = std::chrono::steady_clock::now() - started;
     EXPECT_GE(waited, std::chrono::milliseconds(300));
     EXPECT_LT(waited, std::chrono::seconds(5));
+    fillers.clear();
+#if defined(_WIN32)
+    closesocket(listener);
+    WSACleanup();
+#else
+    close(listener);
+#endif
 }
 
 }  // namespace

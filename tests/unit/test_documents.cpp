@@ -1,13 +1,14 @@
 // The platform's documents as they are sent, or refused: the tables of
-// tests/data/*_rows.txt, the full check document as a whole file, and what
-// holds for the check package beyond its bytes.
+// tests/data/*_rows.txt, the full check document as a whole file, and a check
+// record reused from one receipt to the next. (The request line that carries
+// the check document, escaped twice, is pinned by the operations' table.)
 #include <gtest/gtest.h>
 #include <rapidjson/pointer.h>
 
 #include <functional>
 #include <map>
 
-#include "applink/json_rpc_client.h"
+#include "core/driver_error.h"
 #include "model/cashier.h"
 #include "model/check_encoding.h"
 #include "model/check_package.h"
@@ -55,22 +56,6 @@ TEST(Documents, AsSentOrRefused) {
 TEST(Documents, FullReceiptWithEveryPartAtBothLevels) {
     EXPECT_EQ(CheckDocumentText(ParseCheckPackage(DataFile("check_full_ffd12.xml"))),
               DataFile("check_full_ffd12.json"));
-}
-
-// The document travels as one JSON string: escaped twice, once in the
-// document and once in the request.
-TEST(CheckPackage, RequestCarriesTheDocumentAsOneString) {
-    const CheckPackage check = ParseCheckPackage(
-        R"(<C><Parameters CashierName="К" CashierINN="a\b"/><Positions><FiscalString)"
-        R"( Name="&quot;Q&quot;" VATRate="20" MarkingCode="01&#x1D;93"/></Positions><Payments/></C>)");
-    const std::string escaped = CheckDocumentText(check, JsonTextStream::Form::Escaped);
-    rapidjson::Document decoded;
-    decoded.Parse(escaped.c_str());
-    ASSERT_TRUE(decoded.IsString()) << escaped;
-    EXPECT_EQ(decoded.GetString(), CheckDocumentText(check));
-    EXPECT_EQ(
-        RequestLine(1, "ProcessCheck", {JsonRpcParam::String(""), JsonRpcParam::Json(escaped)}),
-        R"({"jsonrpc":"2.0","id":1,"method":"ProcessCheck","params":["",)" + escaped + "]}\r\n");
 }
 
 // The record is kept from one receipt to the next: nothing of an earlier
