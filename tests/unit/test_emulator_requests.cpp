@@ -44,32 +44,14 @@ class EmulatorRequests : public ::testing::Test {
 };
 
 TEST_F(EmulatorRequests, RequestsThatAreNotWhatTheDriverSendsGetTheStandardCodes) {
-    const auto device = [](const std::string& params) {
-        return R"({"jsonrpc":"2.0","id":9,"method":"DeviceTest","params":)" + params + "}";
-    };
-    const std::pair<std::string, int> cases[] = {
-        {"{\"jsonrpc\":\"2.0\",", kParseError},
-        {"{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"X\"}\xFF", kParseError},
-        {"[1,2]", kInvalidRequest},
-        {R"({"id":1,"method":"DeviceTest","params":["P",1]})", kInvalidRequest},  // no jsonrpc
-        // A notification would never be answered.
-        {R"({"jsonrpc":"2.0","method":"DeviceTest","params":["P",1]})", kInvalidRequest},
-        {R"({"jsonrpc":"2.0","id":7,"method":"OpenShiftNow","params":["KASSA-01",7]})",
-         kMethodNotFound},
-        {R"({"jsonrpc":"2.0","id":3,"method":"DeviceTest"})", kInvalidParams},
-        // PosId set, then the request counter equal to the id.
-        {device(R"(["KASSA-01",9])"), 0},
-        {device(R"(["KASSA-01",8])"), kInvalidParams},
-        {device(R"(["",9])"), kInvalidParams},
-        {device(R"([9,"KASSA-01"])"), kInvalidParams},
-        {device(R"(["KASSA-01",9,"extra"])"), kInvalidParams},
-        {device(R"({"PosId":"KASSA-01"})"), kInvalidParams},
-        // An id above 2^31 travels as a negative number, the counter as unsigned.
-        {R"({"jsonrpc":"2.0","id":-2,"method":"DeviceTest","params":["KASSA-01",4294967294]})", 0},
-    };
-    for (const auto& [request, code] : cases) {
-        EXPECT_EQ(ErrorCode(emulator.handle(request)), code) << request;
+    const auto rows = zarvik::test_data::Rows("emulator_request_rows.txt");
+    EXPECT_GT(rows.size(), 10u);
+    for (const auto& row : rows) {
+        EXPECT_EQ(std::to_string(ErrorCode(emulator.handle(row.input))), row.expected) << row.where;
     }
+    // A byte that is no UTF-8 after the request.
+    EXPECT_EQ(ErrorCode(emulator.handle("{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"X\"}\xFF")),
+              kParseError);
 }
 
 TEST_F(EmulatorRequests, RecordsInsideStringsAreCheckedMemberByMember) {
