@@ -8,6 +8,7 @@
 #pragma once
 
 #include <rapidjson/document.h>
+#include <rapidjson/pointer.h>
 #include <rapidjson/stringbuffer.h>
 #include <rapidjson/writer.h>
 
@@ -33,6 +34,15 @@ inline std::string Compact(const rapidjson::Value& value) {
     rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
     value.Accept(writer);
     return buffer.GetString();
+}
+
+// The value at a JSON pointer into the text, as compact JSON; "absent" when
+// there is none.
+inline std::string At(const std::string& text, const std::string& pointer) {
+    rapidjson::Document document;
+    document.Parse(text.c_str());
+    const rapidjson::Value* value = rapidjson::Pointer(pointer.c_str()).Get(document);
+    return value == nullptr ? "absent" : Compact(*value);
 }
 
 struct Row {
