@@ -53,15 +53,20 @@ TEST_F(EmulatorRequests, AnswersAndRefusals) {
             now += std::stoi(row.argument);
             continue;
         }
-        rapidjson::Document own;
-        own.Parse(("[" + row.input + "]").c_str());
-        std::string params;
-        for (const rapidjson::Value& value : own.GetArray()) {
-            const std::string text = zarvik::test_data::Compact(value);
-            params += (params.empty() ? "" : ",") + (value.IsObject() ? Quoted(text) : text);
+        Exchange exchange;
+        if (row.kind == "raw") {
+            exchange = emulator.handle(row.input);
+        } else {
+            rapidjson::Document own;
+            own.Parse(("[" + row.input + "]").c_str());
+            ASSERT_TRUE(own.IsArray()) << row.where;
+            std::string params;
+            for (const rapidjson::Value& value : own.GetArray()) {
+                const std::string text = zarvik::test_data::Compact(value);
+                params += (params.empty() ? "" : ",") + (value.IsObject() ? Quoted(text) : text);
+            }
+            exchange = Send(row.kind, params);
         }
-        const Exchange exchange =
-            row.kind == "raw" ? emulator.handle(row.input) : Send(row.kind, params);
         const size_t space = row.expected.find(' ');
         if (exchange.refused) {
             EXPECT_EQ(std::to_string(ErrorCode(exchange)), row.expected.substr(0, space))
