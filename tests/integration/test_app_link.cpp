@@ -94,6 +94,7 @@ TEST_F(AppLink, AnswersAndFailuresAsTheCallsReportThem) {
         {raw(R"({"error":"boom","result":{}})"), false, "The server returned an error.", 5},
         {raw(R"({"id":99,"jsonrpc":"1.0","result":{"Description":"other id"}})"), true, "other id",
          0},
+        {raw(R"({"jsonrpc":"2.0","id":1})"), true, "", 0},  // no result: a null one
     };
     const std::map<int, std::string> reports = {
         {1, "Невозможно установить соединение с приложением."},
