@@ -1,15 +1,17 @@
 // The emulator as the driver meets it: request lines in, answer lines out.
-// It refuses what a real register refuses and every request that is not
-// what the driver must send, and it takes what the driver does send.
+// It refuses what a real register refuses and every request that is not what
+// the driver must send (the rows of tests/data/emulator_rows.txt, a day at
+// the register among them), and it takes what the driver does send.
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
 
-#include "check_test_support.h"
 #include "emulator.h"
 #include "model/cashier.h"
 #include "model/check_encoding.h"
+#include "model/check_package.h"
 #include "model/marking_request.h"
 #include "request_checks.h"
+#include "test_data.h"
 
 namespace kassa {
 namespace {
@@ -18,7 +20,7 @@ constexpr std::time_t kNoon = 1796558400;
 
 class EmulatorRequests : public ::testing::Test {
   protected:
-    EmulatorRequests() : emulator([] { return kNoon; }) {}
+    EmulatorRequests() : emulator([this] { return now; }) {}
 
     // A request as the driver frames it: PosId and the counter equal to the id first.
     Exchange Send(const std::string& method, const std::string& own = "", int id = 7) {
@@ -30,7 +32,7 @@ class EmulatorRequests : public ::testing::Test {
 
     static std::string Quoted(const std::string& text) {
         rapidjson::Value value(text.c_str(), static_cast<rapidjson::SizeType>(text.size()));
-        return zarvik::check_test::Compact(value);
+        return zarvik::test_data::Compact(value);
     }
 
     static int ErrorCode(const Exchange& exchange) {
@@ -39,62 +41,54 @@ class EmulatorRequests : public ::testing::Test {
         return answer.HasMember("error") ? answer["error"]["code"].GetInt() : 0;
     }
 
+    std::time_t now = kNoon;
     Emulator emulator;
 };
 
-TEST_F(EmulatorRequests, RequestsThatAreNotWhatTheDriverSendsGetTheStandardCodes) {
-    const auto device = [](const std::string& params) {
-        return R"({"jsonrpc":"2.0","id":9,"method":"DeviceTest","params":)" + params + "}";
-    };
-    const std::pair<std::string, int> cases[] = {
-        {"{\"jsonrpc\":\"2.0\",", kParseError},
-        {"{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"X\"}\xFF", kParseError},
-        {"[1,2]", kInvalidRequest},
-        {R"({"id":1,"method":"DeviceTest","params":["P",1]})", kInvalidRequest},  // no jsonrpc
-        // A notification would never be answered.
-        {R"({"jsonrpc":"2.0","method":"DeviceTest","params":["P",1]})", kInvalidRequest},
-        {R"({"jsonrpc":"2.0","id":7,"method":"OpenShiftNow","params":["KASSA-01",7]})",
-         kMethodNotFound},
-        {R"({"jsonrpc":"2.0","id":3,"method":"DeviceTest"})", kInvalidParams},
-        // PosId set, then the request counter equal to the id.
-        {device(R"(["KASSA-01",9])"), 0},
-        {device(R"(["KASSA-01",8])"), kInvalidParams},
-        {device(R"(["",9])"), kInvalidParams},
-        {device(R"([9,"KASSA-01"])"), kInvalidParams},
-        {device(R"(["KASSA-01",9,"extra"])"), kInvalidParams},
-        {device(R"({"PosId":"KASSA-01"})"), kInvalidParams},
-        // An id above 2^31 travels as a negative number, the counter as unsigned.
-        {R"({"jsonrpc":"2.0","id":-2,"method":"DeviceTest","params":["KASSA-01",4294967294]})", 0},
-    };
-    for (const auto& [request, code] : cases) {
-        EXPECT_EQ(ErrorCode(emulator.handle(request)), code) << request;
+TEST_F(EmulatorRequests, AnswersAndRefusals) {
+    const auto rows = zarvik::test_data::Rows("emulator_rows.txt");
+    EXPECT_GT(rows.size(), 60u);
+    for (const auto& row : rows) {
+        if (row.kind == "wait") {
+            now += std::stoi(row.argument);
+            continue;
+        }
+        Exchange exchange;
+        if (row.kind == "raw") {
+            exchange = emulator.handle(row.input);
+        } else {
+            rapidjson::Document own;
+            own.Parse(("[" + row.input + "]").c_str());
+            ASSERT_TRUE(own.IsArray()) << row.where;
+            std::string params;
+            for (const rapidjson::Value& value : own.GetArray()) {
+                const std::string text = zarvik::test_data::Compact(value);
+                params += (params.empty() ? "" : ",") + (value.IsObject() ? Quoted(text) : text);
+            }
+            exchange = Send(row.kind, params);
+        }
+        const size_t space = row.expected.find(' ');
+        if (exchange.refused) {
+            EXPECT_EQ(std::to_string(ErrorCode(exchange)), row.expected.substr(0, space))
+                << row.where;
+            EXPECT_NE(exchange.message.find(
+                          space == std::string::npos ? "" : row.expected.substr(space + 1)),
+                      std::string::npos)
+                << row.where << ": " << exchange.message;
+        } else {
+            EXPECT_EQ(zarvik::test_data::At(exchange.answer, "/result" + row.argument),
+                      row.expected)
+                << row.where;
+        }
+        EXPECT_NE(exchange.refused, exchange.message.empty()) << row.where;
     }
-}
-
-TEST_F(EmulatorRequests, RecordsInsideStringsAreCheckedMemberByMember) {
-    const Exchange notJson = Send("OpenShift", Quoted("{CashierName:1}"));
-    EXPECT_EQ(ErrorCode(notJson), kInvalidParams);
-    EXPECT_NE(notJson.message.find("не содержит JSON"), std::string::npos) << notJson.message;
-
-    const Exchange wrongKey = Send("OpenShift", Quoted(R"({"CashierName":"К","CashierINN":"1"})"));
-    EXPECT_NE(wrongKey.message.find("\"CashierINN\""), std::string::npos) << wrongKey.message;
-
-    const Exchange asObject = Send("OpenShift", R"({"CashierName":"К"})");
-    EXPECT_EQ(ErrorCode(asObject), kInvalidParams) << "a record travels as JSON text";
-
-    const std::string check = R"({"Parameters":{"CashierName":"К","PaymentType":1,"TaxVariant":0},)"
-                              R"("Positions":{"FiscalString":[{"Name":"Хлеб","Quantity":1.0,)"
-                              R"("PriceWithDiscount":62.5,"SumWithDiscount":62.5,"Tax":10,)"
-                              R"("VATAmount":5.68}],"TextString":[],"Barcode":[]},"Payments":{}})";
-    const Exchange taxAsNumber = Send("ProcessCheck", R"("",false,)" + Quoted(check));
-    EXPECT_NE(taxAsNumber.message.find("Positions.FiscalString[0].Tax: ожидается строка"),
-              std::string::npos)
-        << taxAsNumber.message;
-    EXPECT_EQ(emulator.kassa().lastDocumentNumber(), 1u) << "nothing registered";
+    // A byte that is no UTF-8 after the request.
+    EXPECT_EQ(ErrorCode(emulator.handle("{\"jsonrpc\":\"2.0\",\"id\":1,\"method\":\"X\"}\xFF")),
+              kParseError);
 }
 
 TEST_F(EmulatorRequests, TakesWhatTheDriverSends) {
-    using zarvik::check_test::DataFile;
+    using zarvik::test_data::DataFile;
     const std::string cashierText = Quoted(zarvik::CashierDataToJson(
         zarvik::ReadInputParameters(DataFile("../../examples/input_parameters.xml"))));
     EXPECT_FALSE(Send("OpenShift", cashierText).refused) << Send("CloseShift", cashierText).answer;

@@ -12,10 +12,9 @@ TEST(Text, RoundTripsCyrillicAndCharactersOutsideTheBasicPlaneAndEmptyOrRefusedO
     std::basic_string<WCHAR_T> storage(original.begin(), original.end());
     tVariant in{};
     in.vt = VTYPE_PWSTR;
-    in.pwstrVal = storage.data();
-    in.wstrLen = static_cast<uint32_t>(storage.size());
-    const std::string utf8 = GetInString(in);
-    EXPECT_EQ(utf8, "Кассир Иванова: молоко 3,2% 🥛 №5");
+    in.pwstrVal = storage.data();  // read up to its zero
+    const std::string utf8 = "Кассир Иванова: молоко 3,2% 🥛 №5";
+    EXPECT_EQ(GetInString(in), utf8);
 
     // Only a string pointer reads as text.
     in.pwstrVal = nullptr;
@@ -49,20 +48,12 @@ TEST(Text, RoundTripsCyrillicAndCharactersOutsideTheBasicPlaneAndEmptyOrRefusedO
     EXPECT_EQ(memory.live, 0);
 }
 
-TEST(Text, BrokenInputBecomesReplacementCharactersNotATruncation) {
-    const char16_t lone[] = {u'A', 0xD800, u'B', 0xDC00, u'C'};
-    EXPECT_EQ(Utf16ToUtf8(lone, 5),
-              "A\xEF\xBF\xBD"
-              "B\xEF\xBF\xBD"
-              "C");
-    const char16_t highAtEnd[] = {u'Z', 0xDBFF};
-    EXPECT_EQ(Utf16ToUtf8(highAtEnd, 2), "Z\xEF\xBF\xBD");
+// Unpaired surrogates in UTF-16 are among the mixes of the next test.
+TEST(Text, BrokenUtf8BecomesReplacementCharactersNotATruncation) {
     const std::pair<std::string, std::u16string> rows[] = {
-        {"a\xFF"
-         "b",
-         u"a\xFFFD"
-         u"b"},
+        {"a\xFFz", u"a\xFFFDz"},
         {"\xD0", u"\xFFFD"},                      // a truncated sequence
+        {"\xE2\x82z", u"\xFFFD\xFFFDz"},          // a byte that does not continue the sequence
         {"\xC0\xAF", u"\xFFFD\xFFFD"},            // an overlong form
         {"\xED\xA0\x80", u"\xFFFD\xFFFD\xFFFD"},  // an encoded surrogate
         {std::string("a\0b", 3), std::u16string(u"a\0b", 3)},
