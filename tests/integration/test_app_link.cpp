@@ -61,7 +61,6 @@ TEST_F(AppLink, AnswersAndFailuresAsTheCallsReportThem) {
     } rows[] = {
         {[&](auto&) { component.Connect("no-such-host.invalid", companion.port()); }, false,
          "Failed to resolve hostname", 2},
-        {[&](auto& method) { companion.onReset(method); }, false, "Recv data failed", 1},
         {[&](auto& method) { companion.onClose(method); }, false, "Response empty.", 3},
         {raw("OK"), false, kParseFailed, 4},
         {[&](auto& method) {
