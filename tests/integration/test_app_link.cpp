@@ -22,16 +22,7 @@ using namespace std::chrono_literals;
 
 const char* const kParseFailed = "The server responded incorrectly, the answer is json.";
 
-class AppLink : public ComponentWithCompanion {
-  protected:
-    // DeviceTest shows the message of any failure and the description of a success.
-    std::pair<bool, std::string> DeviceTest() {
-        const CallOutcome outcome = component.Call("DeviceTest", {Param::Empty(), Param::Empty()});
-        EXPECT_TRUE(outcome.returned);
-        EXPECT_TRUE(component.connection.errors.empty());
-        return {outcome.result.flag, outcome.params[0].text};
-    }
-};
+using AppLink = ComponentWithCompanion;
 
 // A whole answer of exactly `size` bytes whose description is all 'x'.
 std::string AnswerOfSize(size_t size) {
@@ -42,9 +33,11 @@ std::string AnswerOfSize(size_t size) {
 
 // Whatever comes back, as DeviceTest shows it and as any other call reports
 // it to the platform: the framing of the answer (pieces, trailing values,
-// zero bytes, nesting), the shapes of its error member and the failures of
-// the connection, each with its code and its fixed report.
-TEST_F(AppLink, AnswersAndFailuresAsTheCallsReportThem) {
+// zero bytes, nesting, sizes that fill the reads exactly or pass the
+// buffers), the shapes of its error member and the failures of the
+// connection, each with its code and its fixed report; and the exchange log
+// with the request as sent, the answer as received or why it was not taken.
+TEST_F(AppLink, AnswersAndFailuresAsTheCallsReportThemAndTheLogShowsThem) {
     using Arrange = std::function<void(const std::string& method)>;
     const auto raw = [&](std::string bytes, Delivery delivery = Delivery().thenClose()) -> Arrange {
         return [this, bytes, delivery](auto& method) { companion.onRaw(method, bytes, delivery); };
@@ -53,15 +46,19 @@ TEST_F(AppLink, AnswersAndFailuresAsTheCallsReportThem) {
         return raw(R"({"result":{"Description":"ok","x":)" + std::string(depth - 2, '[') +
                    std::string(depth - 2, ']') + "}}");
     };
-    const struct {
+    const std::string otherId = R"({"id":99,"jsonrpc":"1.0","result":{"Description":"other id"}} )";
+    struct Row {
         Arrange arrange;
         bool ok;
         std::string text;
-        int code;  // of GetLastError after another call; 0 for a success
-    } rows[] = {
+        int code;              // of GetLastError after another call; 0 for a success
+        std::string log = {};  // after the request in the log
+    };
+    std::vector<Row> rows = {
         {[&](auto&) { component.Connect("no-such-host.invalid", companion.port()); }, false,
          "Failed to resolve hostname", 2},
-        {[&](auto& method) { companion.onClose(method); }, false, "Response empty.", 3},
+        {[&](auto& method) { companion.onClose(method); }, false, "Response empty.", 3,
+         "WARN: Empty response"},
         {raw("OK"), false, kParseFailed, 4},
         {[&](auto& method) {
              component.Connect("localhost", companion.port());
@@ -91,26 +88,46 @@ TEST_F(AppLink, AnswersAndFailuresAsTheCallsReportThem) {
         {raw(R"({"error":{"code":1}})"), false, "The server returned an error.", 5},
         {raw(R"({"error":{"message":17}})"), false, "The server returned an error.", 5},
         {raw(R"({"error":"boom","result":{}})"), false, "The server returned an error.", 5},
-        {raw(R"({"id":99,"jsonrpc":"1.0","result":{"Description":"other id"}})"), true, "other id",
-         0},
+        {raw(otherId), true, "other id", 0, "INFO: " + otherId},
         {raw(R"({"jsonrpc":"2.0","id":1})"), true, "", 0},  // no result: a null one
+        {raw(AnswerOfSize((size_t{64} << 20) + 1)), false, kParseFailed, 4,
+         "WARN: Response larger than 64 MiB"},
     };
+    // Whole, whether the peer closes or keeps the connection open.
+    for (size_t size : {128u, 256u, 4096u, 8192u, 3u << 20}) {
+        for (const Delivery& delivery : {Delivery().thenClose(), Delivery().keepOpen()}) {
+            rows.push_back(
+                {raw(AnswerOfSize(size), delivery), true, std::string(size - 29, 'x'), 0});
+        }
+    }
     const std::map<int, std::string> reports = {
-        {1, "Невозможно установить соединение с приложением."},
         {2, "Невозможно определить hosthame приложения."},
         {3, "Приложение ЗАРВИК Кассы вернуло пустой результат."},
         {4, "Ошибка при обработке ответа от Приложение ЗАРВИК Кассы."},
         {5, "\nПриложение ЗАРВИК Кассы вернуло ошибку."},  // after the companion's message
     };
-    for (const auto& row : rows) {
+    for (const Row& row : rows) {
+        SCOPED_TRACE(&row - rows.data());
         component.Connect("127.0.0.1", companion.port());
+        companion.clear();
         row.arrange("DeviceTest");
         row.arrange("OpenCashDrawer");
-        EXPECT_EQ(DeviceTest(), std::make_pair(row.ok, row.text)) << &row - rows;
+        const size_t logFrom = row.log.empty() ? 0 : ReadLogText(logPath).size();
+        // DeviceTest shows the message of any failure and the description of a success.
+        const CallOutcome test = component.Call("DeviceTest", {Param::Empty(), Param::Empty()});
+        EXPECT_TRUE(test.returned && component.connection.errors.empty());
+        EXPECT_EQ(test.result.flag, row.ok);
+        EXPECT_EQ(test.params[0].text, row.text);
+        if (!row.log.empty()) {
+            const std::string log = ReadLogText(logPath).substr(logFrom);
+            const size_t sent = log.find("INFO: " + companion.requests().at(0).raw);
+            EXPECT_NE(log.find(row.log, sent), std::string::npos) << log.substr(0, 2000);
+        }
+
         EXPECT_EQ(component.Call("OpenCashDrawer", {Param::Empty()}).result.flag, row.ok);
         std::string reported;
         for (const ErrorReport& report : component.connection.errors) {
-            EXPECT_EQ(report.code, row.code) << &row - rows;
+            EXPECT_EQ(report.code, row.code);
             EXPECT_EQ(report.scode, row.code);
             EXPECT_EQ(report.source, "ZARVIK Duzar");
             reported += (reported.empty() ? "" : "\n") + report.description;
@@ -118,45 +135,11 @@ TEST_F(AppLink, AnswersAndFailuresAsTheCallsReportThem) {
         component.connection.errors.clear();
         EXPECT_EQ(reported, row.code == 0   ? ""
                             : row.code == 5 ? row.text + reports.at(5)
-                                            : reports.at(row.code))
-            << &row - rows;
+                                            : reports.at(row.code));
         // GetLastError gives the code and every report's text, one line each.
         const CallOutcome last = component.Call("GetLastError", {Param::Empty()});
-        EXPECT_EQ(last.result.i4, row.code) << &row - rows;
-        EXPECT_EQ(last.params[0].text, reported) << &row - rows;
-    }
-}
-
-TEST_F(AppLink, AnswerFillingTheReadsExactlyOrLargerThanTheBuffersIsReadWhole) {
-    for (size_t size : {128u, 256u, 4096u, 8192u, 3u << 20}) {
-        companion.onRaw("DeviceTest", AnswerOfSize(size));  // then the peer closes
-        EXPECT_EQ(DeviceTest(), std::make_pair(true, std::string(size - 29, 'x'))) << size;
-        // And when the peer keeps the connection open, the end of the value ends the answer.
-        companion.onRaw("DeviceTest", AnswerOfSize(size), Delivery().keepOpen());
-        EXPECT_TRUE(DeviceTest().first) << size;
-    }
-}
-
-// Request and answer as sent and received, and why an answer was not taken.
-TEST_F(AppLink, ExchangeIsLoggedAsSentAndReceived) {
-    companion.onRaw("DeviceTest", R"({"result":{"Description":"ok"}} )");
-    EXPECT_TRUE(DeviceTest().first);
-    companion.onClose("DeviceTest");
-    EXPECT_FALSE(DeviceTest().first);
-    companion.onRaw("DeviceTest", AnswerOfSize((size_t{64} << 20) + 1));
-    EXPECT_EQ(DeviceTest(), std::make_pair(false, std::string(kParseFailed)));
-
-    const auto requests = companion.requests();
-    ASSERT_EQ(requests.size(), 3u);
-    const std::string log = ReadLogText(logPath);
-    size_t at = 0;
-    for (const std::string& piece : std::vector<std::string>{
-             "INFO: Request:", "INFO: " + requests[0].raw,
-             "INFO: Response:", R"(INFO: {"result":{"Description":"ok"}} )",
-             "INFO: " + requests[1].raw, "WARN: Empty response", "INFO: " + requests[2].raw,
-             "WARN: Response larger than 64 MiB"}) {
-        at = log.find(piece, at);
-        ASSERT_NE(at, std::string::npos) << piece << "\n" << log.substr(0, 2000);
+        EXPECT_EQ(last.result.i4, row.code);
+        EXPECT_EQ(last.params[0].text, reported);
     }
 }
 

@@ -7,6 +7,7 @@
 #include <filesystem>
 #include <fstream>
 
+#include "../unit/test_data.h"
 #include "platform_emulator.h"
 #include "test_companion.h"
 
@@ -15,12 +16,6 @@ namespace {
 
 const Param E = Param::Empty();
 Param S(const std::string& text) { return Param::Str(text); }
-
-// An output document as tests/data/frame pins it.
-std::string Pinned(const std::string& name) {
-    const std::string here = __FILE__;
-    return ReadFile(here.substr(0, here.find_last_of("/\\") + 1) + "../data/frame/" + name);
-}
 
 class ComponentFrame : public ::testing::Test {
   protected:
@@ -248,7 +243,7 @@ TEST_F(ComponentFrame, DescriptionAndSettingsDocuments) {
     EmulatedComponent component(Component());
     const CallOutcome description = component.Call("GetDescription", {E});
     EXPECT_TRUE(description.returned && description.result.flag);
-    std::string expected = Pinned("description.xml");
+    std::string expected = test_data::DataFile("frame/description.xml");
     const size_t at = expected.find("{LogPath}");
     ASSERT_NE(at, std::string::npos);
     EXPECT_EQ(description.params[0].text, expected.replace(at, 9, logPath));
@@ -257,7 +252,7 @@ TEST_F(ComponentFrame, DescriptionAndSettingsDocuments) {
 
     const CallOutcome settings = component.Call("GetParameters", {E});
     EXPECT_TRUE(settings.returned && settings.result.flag);
-    EXPECT_EQ(settings.params[0].text, Pinned("settings.xml"));
+    EXPECT_EQ(settings.params[0].text, test_data::DataFile("frame/settings.xml"));
 }
 
 // A file where the data folder should be: no component at all, and a clean

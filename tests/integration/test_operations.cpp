@@ -6,14 +6,11 @@
 // and records written exactly as the compact JSON writer writes them.
 #include <gtest/gtest.h>
 #include <rapidjson/document.h>
-#include <rapidjson/stringbuffer.h>
-#include <rapidjson/writer.h>
 
 #include <algorithm>
 #include <chrono>
 #include <clocale>
 #include <cstdint>
-#include <fstream>
 #include <functional>
 #include <iostream>
 #include <map>
@@ -22,6 +19,7 @@
 #include <string>
 #include <vector>
 
+#include "../unit/test_data.h"
 #include "component_fixture.h"
 
 namespace zarvik::test {
@@ -86,16 +84,8 @@ Param Arg(std::string spec) {
 // The rows of one file; a line it cannot read fails the test with its place.
 std::vector<Row> ReadScenarios(const std::string& name,
                                std::map<std::string, std::string> defined) {
-    std::string path = __FILE__;
-    path.replace(path.find_last_of("/\\") + 1, std::string::npos, "../data/operations/" + name);
-    std::ifstream in(path, std::ios::binary);
-    if (!in) throw std::runtime_error("cannot read " + path);
     std::vector<std::pair<std::string, std::string>> lines;  // place, text with its continuations
-    std::string line;
-    for (int number = 1; std::getline(in, line); ++number) {
-        if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || line[0] == '#') continue;
-        const std::string where = name + ":" + std::to_string(number);
+    for (auto& [where, line] : test_data::Lines("operations/" + name)) {
         if (line[0] != '|') {
             lines.push_back({where, line});
         } else if (lines.empty() || (line.size() > 1 && line[1] != ' ')) {
@@ -159,10 +149,7 @@ void ExpectCompactRecord(const std::string& param) {
     if (!outer.Parse(param.c_str(), param.size()).IsString()) return;
     const std::string text(outer.GetString(), outer.GetStringLength());
     if (inner.Parse(text.c_str(), text.size()).HasParseError()) return;
-    rapidjson::StringBuffer compact;
-    rapidjson::Writer<rapidjson::StringBuffer> writer(compact);
-    inner.Accept(writer);
-    EXPECT_EQ(std::string(compact.GetString(), compact.GetSize()), text);
+    EXPECT_EQ(test_data::Compact(inner), text);
 }
 
 const char* const kPosId = "POS \"1\" \\ 2";

@@ -1,4 +1,5 @@
-// The files under tests/data, and the tables kept there as text: rows of
+// The files under tests/data (for the unit and the integration tests), and the
+// tables kept there as text: rows of
 //   == <kind> [argument]
 //   <input: any number of lines>
 //   -> <expected: the rest of this line and the lines up to the next row>
@@ -50,19 +51,28 @@ struct Row {
     std::string where;  // file:line of its "==" line
 };
 
-inline std::vector<Row> Rows(const std::string& name) {
+// The lines of a data file that are neither blank nor comments, each with its place.
+inline std::vector<std::pair<std::string, std::string>> Lines(const std::string& name) {
     std::istringstream text(DataFile(name));
-    std::vector<Row> rows;
-    std::string* part = nullptr;
+    std::vector<std::pair<std::string, std::string>> lines;
     int number = 0;
     for (std::string line; std::getline(text, line);) {
         ++number;
         if (!line.empty() && line.back() == '\r') line.pop_back();
-        if (line.empty() || line[0] == '#') continue;
+        if (!line.empty() && line[0] != '#')
+            lines.push_back({name + ":" + std::to_string(number), line});
+    }
+    return lines;
+}
+
+inline std::vector<Row> Rows(const std::string& name) {
+    std::vector<Row> rows;
+    std::string* part = nullptr;
+    for (const auto& [where, line] : Lines(name)) {
         if (line.rfind("== ", 0) == 0) {
             Row& row = rows.emplace_back();
             std::istringstream(line.substr(3)) >> row.kind >> row.argument;
-            row.where = name + ":" + std::to_string(number);
+            row.where = where;
             part = &row.input;
         } else if (line.rfind("->", 0) == 0 && part != nullptr) {
             part = &rows.back().expected;
