@@ -78,6 +78,11 @@ TEST_F(AppLink, AnswersAndFailuresAsTheCallsReportThemAndTheLogShowsThem) {
          false, kParseFailed, 4},
         {raw(std::string("{\"result\":{\"Description\":\"a\0b\"}}", 33)), false, kParseFailed, 4},
         {raw(std::string("{\"result\":{}}\0{}", 16)), false, kParseFailed, 4},
+        // In single bytes, or after a long pause: read the same, no time-out.
+        {raw(R"({"result":{"Description":"a \"}]\" b"}})", Delivery().inPieces(39, 1ms).keepOpen()),
+         true, "a \"}]\" b", 0},
+        {raw(R"({"result":{"Description":"a"}})", Delivery().inPieces(2, 2500ms).keepOpen()), true,
+         "a", 0},
         // Anything but an object ends at its first byte, else the call would wait.
         {raw("[1,2]\n", Delivery().keepOpen()), false, kParseFailed, 4},
         {raw("  \r\n\t"), false, kParseFailed, 4},
