@@ -131,13 +131,6 @@ TEST_F(ComponentFrame, MethodTableAndCountChecks) {
     }
     EXPECT_EQ(component.memory.live, 0);
 
-    const WCHAR_T prop[] = {'P', 0};
-    EXPECT_EQ(e->GetNProps(), 0);
-    EXPECT_EQ(e->FindProp(prop), -1);
-    EXPECT_EQ(e->GetPropName(0, 0), nullptr);
-    EXPECT_FALSE(e->IsPropReadable(0));
-    EXPECT_FALSE(e->IsPropWritable(0));
-
     const std::pair<const char*, size_t> wrong[] = {{"OpenShift", 2},     {"ProcessCheck", 3},
                                                     {"GetDataKKT", 1},    {"GetDescription", 0},
                                                     {"GetParameters", 2}, {"GetLastError", 0}};
