@@ -110,8 +110,3 @@ class IComponentBase : public IInitDoneBase, public ILanguageExtenderBase, publi
   public:
     ~IComponentBase() override {}
 };
-
-using GetClassObjectFn = long (*)(const wchar_t*, IComponentBase**);
-using DestroyObjectFn = long (*)(IComponentBase**);
-using GetClassNamesFn = const wchar_t* (*)();
-using SetPlatformCapabilitiesFn = int (*)(int);
