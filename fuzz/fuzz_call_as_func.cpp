@@ -204,9 +204,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 0; i < answers; ++i) {
         const std::string text = input.ConsumeRandomLengthString(1024);
         fuzz::Wire().script.push_back(
-            {input.ConsumeBool() ? R"({"jsonrpc":"2.0","id":1,"result":)" + text + "}" : text,
-             {},
-             false});
+            {input.ConsumeBool() ? fuzz::ResultAnswer(text) : text, {}, false});
     }
 
     Memory memory;

@@ -191,14 +191,11 @@ tVariant String(const wchar_t* text) {
     return value;
 }
 
+// The command line after the program's own name, quoted or not.
 const wchar_t* CommandLineArgument() {
     const wchar_t* line = GetCommandLineW();
-    if (*line == L'"') {
-        ++line;
-        while (*line != 0 && *line != L'"') ++line;
-        if (*line == L'"') ++line;
-    } else {
-        while (*line != 0 && *line != L' ') ++line;
+    const wchar_t end = *line == L'"' ? *line++ : L' ';
+    while (*line != 0 && *line++ != end) {
     }
     while (*line == L' ') ++line;
     return line;
