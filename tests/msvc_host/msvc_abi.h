@@ -58,15 +58,16 @@ class IAddInDefBase {
     virtual ~IAddInDefBase() {}
     virtual bool AddError(unsigned short code, const wchar_t* source, const wchar_t* descr,
                           long scode) = 0;
-    virtual bool Read(wchar_t*, tVariant*, long*, wchar_t**) = 0;
-    virtual bool Write(wchar_t*, tVariant*) = 0;
-    virtual bool RegisterProfileAs(wchar_t*) = 0;
-    virtual bool SetEventBufferDepth(long) = 0;
-    virtual long GetEventBufferDepth() = 0;
-    virtual bool ExternalEvent(wchar_t*, wchar_t*, wchar_t*) = 0;
-    virtual void CleanEventBuffer() = 0;
-    virtual bool SetStatusLine(wchar_t*) = 0;
-    virtual void ResetStatusLine() = 0;
+    // The platform's services the component does not use; the host offers none.
+    virtual bool Read(wchar_t*, tVariant*, long*, wchar_t**) { return false; }
+    virtual bool Write(wchar_t*, tVariant*) { return false; }
+    virtual bool RegisterProfileAs(wchar_t*) { return false; }
+    virtual bool SetEventBufferDepth(long) { return false; }
+    virtual long GetEventBufferDepth() { return 0; }
+    virtual bool ExternalEvent(wchar_t*, wchar_t*, wchar_t*) { return false; }
+    virtual void CleanEventBuffer() {}
+    virtual bool SetStatusLine(wchar_t*) { return false; }
+    virtual void ResetStatusLine() {}
 };
 
 class IInitDoneBase {

@@ -41,12 +41,6 @@ void Print(const char* text) {
               static_cast<unsigned long>(Length(text)), &written, nullptr);
 }
 
-template <typename... More>
-void Print(const char* text, const More*... more) {
-    Print(text);
-    Print(more...);
-}
-
 // ASCII only; anything else shows as '?'.
 void Print(const wchar_t* text) {
     char chunk[2] = {0, 0};
@@ -57,21 +51,24 @@ void Print(const wchar_t* text) {
 }
 
 // 32-bit arithmetic: 64-bit division would need the runtime's __aulldiv on x86.
-struct Decimal {
-    explicit Decimal(long value) {
-        unsigned long magnitude =
-            value < 0 ? 0ul - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
-        do {
-            digits[--start] = static_cast<char>('0' + magnitude % 10);
-            magnitude /= 10;
-        } while (magnitude != 0);
-        if (value < 0) digits[--start] = '-';
-    }
-    const char* text() const { return digits + start; }
+void Print(long value) {
+    unsigned long magnitude =
+        value < 0 ? 0ul - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
+    char digits[12] = {};
+    int start = 11;
+    do {
+        digits[--start] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) digits[--start] = '-';
+    Print(digits + start);
+}
 
-    char digits[16] = {};
-    int start = 15;
-};
+template <typename First, typename Second, typename... More>
+void Print(First first, Second second, More... more) {
+    Print(first);
+    Print(second, more...);
+}
 
 bool StartsWith(const wchar_t* text, const wchar_t* prefix) {
     if (text == nullptr) return false;
@@ -89,10 +86,7 @@ bool Mismatch(bool ok, const char* what, const wchar_t* about) {
     if (ok) return false;
     ++g_failures;
     Print("MISMATCH: ", what);
-    if (about != nullptr) {
-        Print(" ");
-        Print(about);
-    }
+    if (about != nullptr) Print(" ", about);
     return true;
 }
 
@@ -102,14 +96,12 @@ void Check(bool ok, const char* what, const wchar_t* about = nullptr) {
 
 void CheckLong(long actual, long expected, const char* what, const wchar_t* about = nullptr) {
     if (!Mismatch(actual == expected, what, about)) return;
-    Print(": got ", Decimal(actual).text(), ", expected ", Decimal(expected).text(), "\n");
+    Print(": got ", actual, ", expected ", expected, "\n");
 }
 
 void CheckText(const wchar_t* actual, const wchar_t* expected, const char* what) {
     if (!Mismatch(Equal(actual, expected), what, nullptr)) return;
-    Print(": got \"");
-    Print(actual == nullptr ? L"(null)" : actual);
-    Print("\"\n");
+    Print(": got \"", actual == nullptr ? L"(null)" : actual, "\"\n");
 }
 
 // ---- The platform's side of the conversation ----
@@ -158,15 +150,6 @@ class HostConnection : public IAddInDefBase {
         Copy(lastDescription, descr);
         return true;
     }
-    bool Read(wchar_t*, tVariant*, long*, wchar_t**) override { return false; }
-    bool Write(wchar_t*, tVariant*) override { return false; }
-    bool RegisterProfileAs(wchar_t*) override { return false; }
-    bool SetEventBufferDepth(long) override { return false; }
-    long GetEventBufferDepth() override { return 0; }
-    bool ExternalEvent(wchar_t*, wchar_t*, wchar_t*) override { return false; }
-    void CleanEventBuffer() override {}
-    bool SetStatusLine(wchar_t*) override { return false; }
-    void ResetStatusLine() override {}
 
     int errors = 0;
     unsigned short lastCode = 0;
@@ -276,7 +259,7 @@ void DriveComponent(IComponentBase* component, HostMemory& memory, HostConnectio
     Check(connection.errors >= 1, "the failure arrives through AddError");
     CheckText(connection.lastSource, L"ZARVIK Duzar", "AddError source");
     CheckLong(connection.lastScode, connection.lastCode, "AddError scode equals its code");
-    Print("msvc_host: OpenCashDrawer reported code ", Decimal(connection.lastCode).text(), "\n");
+    Print("msvc_host: OpenCashDrawer reported code ", long{connection.lastCode}, "\n");
     CheckText(connection.lastDescription, L"Невозможно установить соединение с приложением.",
               "AddError description of a refused connection");
 
@@ -360,9 +343,7 @@ extern "C" void HostMain() {
     const wchar_t* path = CommandLineArgument();
     void* module = LoadLibraryW(path);
     if (module == nullptr) {
-        Print("msvc_host: cannot load ");
-        Print(path);
-        Print("\n");
+        Print("msvc_host: cannot load ", path, "\n");
         ExitProcess(2);
     }
     Resolve(module, "GetClassObject", g_getClassObject);
@@ -377,7 +358,6 @@ extern "C" void HostMain() {
 #endif
 
     FreeLibrary(module);
-    Print("msvc_host: ", Decimal(g_checks - g_failures).text(), " passed, ");
-    Print(Decimal(g_failures).text(), " failed\n");
+    Print("msvc_host: ", long{g_checks - g_failures}, " passed, ", long{g_failures}, " failed\n");
     ExitProcess(g_failures == 0 ? 0 : 1);
 }
