@@ -6,7 +6,7 @@
 #include <chrono>
 #include <cstdlib>
 #include <fstream>
-#include <sstream>
+#include <iterator>
 
 #if defined(_WIN32)
 #include <windows.h>
@@ -107,9 +107,7 @@ std::string ReadFile(const std::string& path) {
 #else
     std::ifstream file(path, std::ios::binary);
 #endif
-    std::ostringstream content;
-    content << file.rdbuf();
-    return content.str();
+    return std::string(std::istreambuf_iterator<char>(file), {});
 }
 
 std::string UseFreshLogFolder() {
