@@ -19,19 +19,14 @@ __declspec(dllimport) void* __stdcall HeapAlloc(void* heap, unsigned long flags,
 __declspec(dllimport) int __stdcall HeapFree(void* heap, unsigned long flags, void* block);
 }
 
-struct PlatformTm {
-    int fields[9];
-};
-
-enum : unsigned short { VT_EMPTY = 0, VT_I4 = 3, VT_BOOL = 11, VT_UI4 = 16, VT_PWSTR = 22 };
+enum : unsigned short { VT_I4 = 3, VT_BOOL = 11, VT_UI4 = 16, VT_PWSTR = 22 };
 
 struct tVariant {
     union {
         int lVal;
-        unsigned int ulVal;
-        double dblVal;
         bool bVal;
-        PlatformTm tmVal;
+        double dblVal;  // the union's alignment
+        int tmVal[9];   // the platform's tm: the union's size
         struct {
             wchar_t* pwstrVal;
             unsigned int wstrLen;
