@@ -117,7 +117,7 @@ class TestCompanion {
 
     intptr_t listener_ = kNoSocket;
     uint16_t port_ = 0;
-    bool winsock_ = false;
+    [[maybe_unused]] bool winsock_ = false;  // Winsock started (Windows only)
     std::atomic<bool> stopping_{false};
     std::atomic<bool> recording_{true};
     std::thread thread_;
