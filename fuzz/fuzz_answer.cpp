@@ -10,9 +10,7 @@
 #include <tuple>
 
 #include "applink/answer_framer.h"
-#include "applink/kassa_app_client.h"
 #include "fuzz_support.h"
-#include "log/exchange_log.h"
 
 using namespace zarvik;
 using fuzz::Expect;
@@ -44,14 +42,10 @@ void ReadEverything(const rapidjson::Value& result, const char* key) {
 Outcome Exchange(fuzz::ScriptedAnswer answer) {
     fuzz::Wire() = {};
     fuzz::Wire().script.push_back(std::move(answer));
-    ExchangeLog log("/dev/null");
-    std::string line;
-    KassaAppClient client(log, line);
-    client.Settings().ServerHost = "127.0.0.1";
-    client.Settings().PosId = "POS-1";
+    fuzz::Client client;
     Outcome outcome;
     try {
-        const JsonRpcResult out = client.invoke("GetDataKKT", {});
+        const JsonRpcResult out = client.client.invoke("GetDataKKT", {});
         if (out.result.IsObject()) {
             for (const auto& member : out.result.GetObject()) {
                 ReadEverything(out.result, member.name.GetString());

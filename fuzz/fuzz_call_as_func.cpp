@@ -204,9 +204,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (int i = 0; i < answers; ++i) {
         const std::string text = input.ConsumeRandomLengthString(1024);
         fuzz::Wire().script.push_back(
-            {input.ConsumeBool() ? R"({"jsonrpc":"2.0","id":1,"result":)" + text + "}" : text,
-             {},
-             false});
+            {input.ConsumeBool() ? fuzz::ResultAnswer(text) : text, {}, false});
     }
 
     Memory memory;
@@ -215,11 +213,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     component.Init(&connection);
     component.setMemManager(&memory);
     if (input.ConsumeBool()) {
-        tVariant result{};
-        tVariant host[2] = {Text(u"ServerHost"), Text(u"127.0.0.1")};
-        component.CallAsFunc(4, &result, host, 2);
-        tVariant posId[2] = {Text(u"PosId"), Text(u"POS-1")};
-        component.CallAsFunc(4, &result, posId, 2);
+        for (const auto& [name, value] :
+             {std::pair(u"ServerHost", u"127.0.0.1"), std::pair(u"PosId", u"POS-1")}) {
+            tVariant result{}, setting[2] = {Text(name), Text(value)};
+            component.CallAsFunc(4, &result, setting, 2);
+        }
     }
     const int calls = input.ConsumeIntegralInRange<int>(1, 4);
     for (int i = 0; i < calls && input.remaining_bytes() > 0; ++i) {

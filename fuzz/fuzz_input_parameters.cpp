@@ -7,28 +7,20 @@
 using namespace zarvik;
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
-    CashierData cashier;
-    if (!fuzz::Accepted([&] { cashier = ReadInputParameters(std::string(data, data + size)); })) {
-        return 0;
-    }
-    rapidjson::Document sent;
-    fuzz::ParseJson(sent, CashierDataToJson(cashier), "the cashier JSON does not parse");
+    const auto cashier = fuzz::ReadInput(data, size, ReadInputParameters);
+    if (!cashier) return 0;
+    const auto sent =
+        fuzz::ParseJson(CashierDataToJson(*cashier), "the cashier JSON does not parse");
     fuzz::Expect(sent.IsObject() && sent.HasMember("CashierName"), "the cashier's name is missing");
-    const std::pair<const char*, const std::string*> members[] = {
-        {"CashierName", &cashier.CashierName},
-        {"CashierVATIN", &cashier.CashierINN},
-        {"SaleAddress", &cashier.SaleAddress},
-        {"SaleLocation", &cashier.SaleLocation}};
+    const std::pair<const char*, const std::string&> members[] = {
+        {"CashierName", cashier->CashierName},
+        {"CashierVATIN", cashier->CashierINN},
+        {"SaleAddress", cashier->SaleAddress},
+        {"SaleLocation", cashier->SaleLocation}};
     for (const auto& [key, value] : members) {
-        const auto found = sent.FindMember(key);
-        if (found == sent.MemberEnd()) {
-            fuzz::Expect(value->empty(), "a cashier member went missing");
-            continue;
-        }
-        fuzz::Expect(
-            found->value.IsString() &&
-                std::string(found->value.GetString(), found->value.GetStringLength()) == *value,
-            "a cashier member changed on the way");
+        // Only an empty member may be left out.
+        fuzz::Expect(sent.HasMember(key) ? fuzz::Text(sent, key) == value : value.empty(),
+                     "a cashier member changed on the way");
     }
     return 0;
 }

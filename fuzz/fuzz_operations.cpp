@@ -7,11 +7,8 @@
 #include <rapidjson/writer.h>
 #include <tinyxml2.h>
 
-#include "applink/kassa_app_client.h"
 #include "driver/kkt_driver.h"
 #include "fuzz_support.h"
-#include "log/exchange_log.h"
-#include "model/scratch.h"
 
 using namespace zarvik;
 using fuzz::Expect;
@@ -56,7 +53,7 @@ enum Kind { kResult, kRaw, kError };
 
 std::string Answer(int kind, const std::string& text) {
     if (kind == kRaw) return text;
-    if (kind == kResult) return R"({"jsonrpc":"2.0","id":1,"result":)" + text + "}";
+    if (kind == kResult) return fuzz::ResultAnswer(text);
     rapidjson::StringBuffer buffer;
     rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
     writer.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
@@ -78,12 +75,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             {Answer(kind, input.ConsumeRandomLengthString(4096)), {}, false});
     }
 
-    ExchangeLog log("/dev/null");
-    Scratch scratch;
-    KassaAppClient client(log, scratch.request);
-    client.Settings().ServerHost = "127.0.0.1";
-    client.Settings().PosId = "POS-1";
-    KktDriver driver(client, log, scratch);
+    fuzz::Client client;
+    KktDriver driver(client.client, client.log, client.scratch);
     if (kOperations[operation] == nullptr) {
         // The test reports a refusal in its verdict, never as an exception.
         Expect(!(driver.DeviceTest().ok && first == kError), "a refused device test succeeded");

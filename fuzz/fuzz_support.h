@@ -9,10 +9,14 @@
 #include <cstdio>
 #include <cstdlib>
 #include <deque>
+#include <optional>
 #include <string>
 #include <vector>
 
+#include "applink/kassa_app_client.h"
 #include "core/driver_error.h"
+#include "log/exchange_log.h"
+#include "model/scratch.h"
 
 namespace zarvik::fuzz {
 
@@ -23,27 +27,36 @@ inline void Expect(bool condition, const char* what) {
     std::abort();
 }
 
-// Reads with `read`; false when the input was refused, which bad input from
-// the platform may only ever be: as input data, with a text.
+// What `read` makes of the input, or none when it refused it, which bad input
+// from the platform may only ever be: as input data, with a text.
 template <typename Read>
-bool Accepted(Read read) {
+auto ReadInput(const uint8_t* data, size_t size, Read read)
+    -> std::optional<decltype(read(std::string()))> {
     try {
-        read();
-        return true;
+        return read(std::string(data, data + size));
     } catch (const ZarvikKassaErrorException& error) {
         if (error.code != DriverErrorCode::InputDataError || error.message.empty()) {
             std::fprintf(stderr, "input refused with code %d: %s\n", static_cast<int>(error.code),
                          error.message.c_str());
             Expect(false, "input refused other than as input data");
         }
-        return false;
+        return std::nullopt;
     }
 }
 
 // What the driver wrote must be one JSON text.
-inline void ParseJson(rapidjson::Document& document, const std::string& text, const char* what) {
+inline rapidjson::Document ParseJson(const std::string& text, const char* what) {
+    rapidjson::Document document;
     document.Parse(text.data(), text.size());
     Expect(!document.HasParseError(), what);
+    return document;
+}
+
+// An object's string member; none when it is missing or no string.
+inline std::optional<std::string> Text(const rapidjson::Value& object, const char* key) {
+    const auto found = object.FindMember(key);
+    if (found == object.MemberEnd() || !found->value.IsString()) return std::nullopt;
+    return std::string(found->value.GetString(), found->value.GetStringLength());
 }
 
 // A member's string up to its first zero byte: the platform's text ends there.
@@ -61,6 +74,22 @@ inline const char* const kRequestKM =
     R"(<RequestKM GUID="5a1c" MarkingCode="MDEwNDYwNzQyODY3OTA5MDIxNmVKSWpvV0g1NERkVSA5MWZmZDAgOTJzejZrU1BpckFwZk1CZnR2TGJvRTFkbFdDLzU4aEV4UVVxdjdCQmtabWs0PQ==" PlannedStatus="1" Quantity="1"/>)";
 inline const char* const kTextDocument =
     R"(<Document><Positions><TextString Text="Спасибо"/><Barcode Type="QR" ValueBase64="MTIz"/></Positions></Document>)";
+
+// The companion's answer carrying `result`.
+inline std::string ResultAnswer(const std::string& result) {
+    return R"({"jsonrpc":"2.0","id":1,"result":)" + result + "}";
+}
+
+// The driver's end of the wire, set up as a component sets it up.
+struct Client {
+    ExchangeLog log{"/dev/null"};
+    Scratch scratch;
+    KassaAppClient client{log, scratch.request};
+    Client() {
+        client.Settings().ServerHost = "127.0.0.1";
+        client.Settings().PosId = "POS-1";
+    }
+};
 
 // An in-process stand-in for the companion application's end of the wire,
 // linked in place of the real sockets: every connection takes the next

@@ -19,19 +19,14 @@ __declspec(dllimport) void* __stdcall HeapAlloc(void* heap, unsigned long flags,
 __declspec(dllimport) int __stdcall HeapFree(void* heap, unsigned long flags, void* block);
 }
 
-struct PlatformTm {
-    int fields[9];
-};
-
-enum : unsigned short { VT_EMPTY = 0, VT_I4 = 3, VT_BOOL = 11, VT_UI4 = 16, VT_PWSTR = 22 };
+enum : unsigned short { VT_I4 = 3, VT_BOOL = 11, VT_UI4 = 16, VT_PWSTR = 22 };
 
 struct tVariant {
     union {
         int lVal;
-        unsigned int ulVal;
-        double dblVal;
         bool bVal;
-        PlatformTm tmVal;
+        double dblVal;  // the union's alignment
+        int tmVal[9];   // the platform's tm: the union's size
         struct {
             wchar_t* pwstrVal;
             unsigned int wstrLen;
@@ -58,15 +53,16 @@ class IAddInDefBase {
     virtual ~IAddInDefBase() {}
     virtual bool AddError(unsigned short code, const wchar_t* source, const wchar_t* descr,
                           long scode) = 0;
-    virtual bool Read(wchar_t*, tVariant*, long*, wchar_t**) = 0;
-    virtual bool Write(wchar_t*, tVariant*) = 0;
-    virtual bool RegisterProfileAs(wchar_t*) = 0;
-    virtual bool SetEventBufferDepth(long) = 0;
-    virtual long GetEventBufferDepth() = 0;
-    virtual bool ExternalEvent(wchar_t*, wchar_t*, wchar_t*) = 0;
-    virtual void CleanEventBuffer() = 0;
-    virtual bool SetStatusLine(wchar_t*) = 0;
-    virtual void ResetStatusLine() = 0;
+    // The platform's services the component does not use; the host offers none.
+    virtual bool Read(wchar_t*, tVariant*, long*, wchar_t**) { return false; }
+    virtual bool Write(wchar_t*, tVariant*) { return false; }
+    virtual bool RegisterProfileAs(wchar_t*) { return false; }
+    virtual bool SetEventBufferDepth(long) { return false; }
+    virtual long GetEventBufferDepth() { return 0; }
+    virtual bool ExternalEvent(wchar_t*, wchar_t*, wchar_t*) { return false; }
+    virtual void CleanEventBuffer() {}
+    virtual bool SetStatusLine(wchar_t*) { return false; }
+    virtual void ResetStatusLine() {}
 };
 
 class IInitDoneBase {
@@ -110,8 +106,3 @@ class IComponentBase : public IInitDoneBase, public ILanguageExtenderBase, publi
   public:
     ~IComponentBase() override {}
 };
-
-using GetClassObjectFn = long (*)(const wchar_t*, IComponentBase**);
-using DestroyObjectFn = long (*)(IComponentBase**);
-using GetClassNamesFn = const wchar_t* (*)();
-using SetPlatformCapabilitiesFn = int (*)(int);

@@ -23,97 +23,85 @@ void operator delete(void* block, size_t) noexcept { HeapFree(GetProcessHeap(), 
 
 namespace {
 
-// ---- Output and small text helpers (no runtime to lean on) ----
+// ---- Output and text, with no runtime to lean on ----
 
 int g_failures = 0;
 int g_checks = 0;
 
-void Print(const char* text) {
-    size_t size = 0;
-    while (text[size] != 0) ++size;
-    unsigned long written = 0;
-    WriteFile(GetStdHandle(static_cast<unsigned long>(-11)), text, static_cast<unsigned long>(size),
-              &written, nullptr);
-}
-
-// 32-bit arithmetic: 64-bit division would need the runtime's __aulldiv on x86.
-void PrintInt(long value) {
-    char digits[16];
-    int pos = 15;
-    digits[pos] = 0;
-    const bool negative = value < 0;
-    unsigned long magnitude =
-        negative ? 0ul - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
-    do {
-        digits[--pos] = static_cast<char>('0' + magnitude % 10);
-        magnitude /= 10;
-    } while (magnitude != 0);
-    if (negative) digits[--pos] = '-';
-    Print(digits + pos);
-}
-
-// ASCII only; anything else shows as '?'.
-void PrintWide(const wchar_t* text) {
-    if (text == nullptr) {
-        Print("(null)");
-        return;
-    }
-    char chunk[2] = {0, 0};
-    for (; *text != 0; ++text) {
-        chunk[0] = (*text >= 32 && *text < 127) ? static_cast<char>(*text) : '?';
-        Print(chunk);
-    }
-}
-
-size_t WideLength(const wchar_t* text) {
+template <typename Char>
+size_t Length(const Char* text) {
     size_t size = 0;
     while (text[size] != 0) ++size;
     return size;
 }
 
-bool WideEqual(const wchar_t* a, const wchar_t* b) {
-    if (a == nullptr || b == nullptr) return a == b;
-    while (*a != 0 && *a == *b) ++a, ++b;
-    return *a == *b;
+void Print(const char* text) {
+    unsigned long written = 0;
+    WriteFile(GetStdHandle(static_cast<unsigned long>(-11)), text,
+              static_cast<unsigned long>(Length(text)), &written, nullptr);
 }
 
-bool WideStartsWith(const wchar_t* text, const wchar_t* prefix) {
+// ASCII only; anything else shows as '?'.
+void Print(const wchar_t* text) {
+    char chunk[2] = {0, 0};
+    for (; text != nullptr && *text != 0; ++text) {
+        chunk[0] = (*text >= 32 && *text < 127) ? static_cast<char>(*text) : '?';
+        Print(chunk);
+    }
+}
+
+// 32-bit arithmetic: 64-bit division would need the runtime's __aulldiv on x86.
+void Print(long value) {
+    unsigned long magnitude =
+        value < 0 ? 0ul - static_cast<unsigned long>(value) : static_cast<unsigned long>(value);
+    char digits[12] = {};
+    int start = 11;
+    do {
+        digits[--start] = static_cast<char>('0' + magnitude % 10);
+        magnitude /= 10;
+    } while (magnitude != 0);
+    if (value < 0) digits[--start] = '-';
+    Print(digits + start);
+}
+
+template <typename First, typename Second, typename... More>
+void Print(First first, Second second, More... more) {
+    Print(first);
+    Print(second, more...);
+}
+
+bool StartsWith(const wchar_t* text, const wchar_t* prefix) {
     if (text == nullptr) return false;
     while (*prefix != 0 && *text == *prefix) ++text, ++prefix;
     return *prefix == 0;
 }
 
-void Check(bool ok, const char* what) {
-    ++g_checks;
-    if (ok) return;
-    ++g_failures;
-    Print("MISMATCH: ");
-    Print(what);
-    Print("\n");
+bool Equal(const wchar_t* text, const wchar_t* expected) {
+    return StartsWith(text, expected) && text[Length(expected)] == 0;
 }
 
-void CheckLong(long actual, long expected, const char* what) {
+// Counts a check; a mismatch is printed up to its detail, which the caller adds.
+bool Mismatch(bool ok, const char* what, const wchar_t* about) {
     ++g_checks;
-    if (actual == expected) return;
+    if (ok) return false;
     ++g_failures;
-    Print("MISMATCH: ");
-    Print(what);
-    Print(": got ");
-    PrintInt(actual);
-    Print(", expected ");
-    PrintInt(expected);
-    Print("\n");
+    Print("MISMATCH: ", what);
+    if (about != nullptr) Print(" ", about);
+    return true;
+}
+
+void Check(bool ok, const char* what, const wchar_t* about = nullptr) {
+    if (Mismatch(ok, what, about)) Print("\n");
+}
+
+void CheckLong(long actual, long expected, const char* what, const wchar_t* about = nullptr) {
+    if (!Mismatch(actual == expected, what, about)) return;
+    Print(": got ", actual, ", expected ", expected, "\n");
 }
 
 void CheckText(const wchar_t* actual, const wchar_t* expected, const char* what) {
-    ++g_checks;
-    if (WideEqual(actual, expected)) return;
-    ++g_failures;
-    Print("MISMATCH: ");
-    Print(what);
-    Print(": got \"");
-    PrintWide(actual);
-    Print("\"\n");
+    if (!Mismatch(Equal(actual, expected), what, nullptr)) return;
+    Print(": got \"", actual == nullptr ? L"(null)" : actual, "\"\n");
 }
 
 // ---- The platform's side of the conversation ----
@@ -122,38 +110,33 @@ class HostMemory : public IMemoryManager {
   public:
     bool AllocMemory(void** block, unsigned long size) override {
         *block = HeapAlloc(GetProcessHeap(), 0, size);
-        if (*block == nullptr) return false;
-        if (count_ < kMax) blocks_[count_++] = *block;
-        return true;
+        if (*block != nullptr && live_ < kMax) blocks_[live_++] = *block;
+        return *block != nullptr;
     }
     void FreeMemory(void** block) override {
-        Forget(*block);
+        const int found = Find(*block);
+        if (found >= 0) blocks_[found] = blocks_[--live_];
         HeapFree(GetProcessHeap(), 0, *block);
         *block = nullptr;
     }
     // Memory handed to us belongs to us; the platform frees it when done.
-    bool Owns(const void* block) const {
-        for (int i = 0; i < count_; ++i) {
-            if (blocks_[i] == block) return true;
-        }
-        return false;
-    }
+    bool Owns(const void* block) const { return Find(block) >= 0; }
     void Release(const void* block) {
-        if (!Owns(block)) return;
-        Forget(block);
-        HeapFree(GetProcessHeap(), 0, const_cast<void*>(block));
+        void* owned = const_cast<void*>(block);
+        if (Owns(block)) FreeMemory(&owned);
     }
-    int live() const { return count_; }
+    int live() const { return live_; }
 
   private:
-    void Forget(const void* block) {
-        for (int i = 0; i < count_; ++i) {
-            if (blocks_[i] == block) blocks_[i] = blocks_[--count_];
+    int Find(const void* block) const {
+        for (int i = 0; i < live_; ++i) {
+            if (blocks_[i] == block) return i;
         }
+        return -1;
     }
     static constexpr int kMax = 64;
     void* blocks_[kMax] = {};
-    int count_ = 0;
+    int live_ = 0;
 };
 
 class HostConnection : public IAddInDefBase {
@@ -167,15 +150,6 @@ class HostConnection : public IAddInDefBase {
         Copy(lastDescription, descr);
         return true;
     }
-    bool Read(wchar_t*, tVariant*, long*, wchar_t**) override { return false; }
-    bool Write(wchar_t*, tVariant*) override { return false; }
-    bool RegisterProfileAs(wchar_t*) override { return false; }
-    bool SetEventBufferDepth(long) override { return false; }
-    long GetEventBufferDepth() override { return 0; }
-    bool ExternalEvent(wchar_t*, wchar_t*, wchar_t*) override { return false; }
-    void CleanEventBuffer() override {}
-    bool SetStatusLine(wchar_t*) override { return false; }
-    void ResetStatusLine() override {}
 
     int errors = 0;
     unsigned short lastCode = 0;
@@ -192,49 +166,36 @@ class HostConnection : public IAddInDefBase {
     }
 };
 
-void SetString(tVariant& value, const wchar_t* text) {
+tVariant String(const wchar_t* text) {
+    tVariant value = {};
     value.vt = VT_PWSTR;
     value.pwstrVal = const_cast<wchar_t*>(text);
-    value.wstrLen = static_cast<unsigned int>(WideLength(text));
+    value.wstrLen = static_cast<unsigned int>(Length(text));
+    return value;
 }
 
-// A string the component handed back in an out-parameter: our memory, the
-// right length, zero-terminated.
-void CheckOutString(const tVariant& value, HostMemory& memory, const char* what) {
-    Check(value.vt == VT_PWSTR, what);
-    if (value.vt != VT_PWSTR || value.pwstrVal == nullptr) return;
-    Check(memory.Owns(value.pwstrVal), "out-string memory came from our AllocMemory");
-    CheckLong(static_cast<long>(value.wstrLen), static_cast<long>(WideLength(value.pwstrVal)),
-              "out-string length in code units");
-}
-
+// The command line after the program's own name, quoted or not.
 const wchar_t* CommandLineArgument() {
     const wchar_t* line = GetCommandLineW();
-    if (*line == L'"') {
-        ++line;
-        while (*line != 0 && *line != L'"') ++line;
-        if (*line == L'"') ++line;
-    } else {
-        while (*line != 0 && *line != L' ') ++line;
+    const wchar_t end = *line == L'"' ? *line++ : L' ';
+    while (*line != 0 && *line++ != end) {
     }
     while (*line == L' ') ++line;
     return line;
 }
 
+constexpr long kOpenCashDrawer = 22;
+
 void DriveComponent(IComponentBase* component, HostMemory& memory, HostConnection& connection) {
     IInitDoneBase* initDone = component;
     ILanguageExtenderBase* extender = component;
-    LocaleBase* locale = component;
 
-    // IInitDoneBase
     Check(initDone->Init(&connection), "Init returns true");
     Check(initDone->setMemManager(&memory), "setMemManager returns true");
     CheckLong(initDone->GetInfo(), 3004, "GetInfo");
+    // The locale the platform sets on a Russian till, through the third table.
+    static_cast<LocaleBase*>(component)->SetLocale(L"rus_RUS");
 
-    // LocaleBase: the Russian locale the platform sets on a Russian till
-    locale->SetLocale(L"rus_RUS");
-
-    // ILanguageExtenderBase: name, methods, calls
     wchar_t* extension = nullptr;
     Check(extender->RegisterExtensionAs(&extension), "RegisterExtensionAs returns true");
     CheckText(extension, L"ZARVIK_KASSA_KKM_54FZ_FFD105", "RegisterExtensionAs name");
@@ -243,79 +204,72 @@ void DriveComponent(IComponentBase* component, HostMemory& memory, HostConnectio
 
     CheckLong(extender->GetNProps(), 0, "GetNProps");
     CheckLong(extender->GetNMethods(), 29, "GetNMethods");
-    CheckLong(extender->FindMethod(L"GetInterfaceRevision"), 0, "FindMethod GetInterfaceRevision");
-    CheckLong(extender->FindMethod(L"GetDescription"), 1, "FindMethod GetDescription");
-    CheckLong(extender->FindMethod(L"ПолучитьОписание"), 1, "FindMethod in Russian");
-    const long drawer = extender->FindMethod(L"OpenCashDrawer");
-    CheckLong(drawer, 22, "FindMethod OpenCashDrawer");
-    CheckLong(extender->FindMethod(L"ОткрытьДенежныйЯщик"), 22,
-              "FindMethod OpenCashDrawer in Russian");
-    CheckLong(extender->FindMethod(L"NoSuchMethod"), -1, "FindMethod of an unknown name");
+    const struct {
+        const wchar_t* name;
+        long index;
+    } kMethods[] = {{L"GetInterfaceRevision", 0},
+                    {L"GetDescription", 1},
+                    {L"ПолучитьОписание", 1},
+                    {L"OpenCashDrawer", kOpenCashDrawer},
+                    {L"ОткрытьДенежныйЯщик", kOpenCashDrawer},
+                    {L"NoSuchMethod", -1}};
+    for (const auto& method : kMethods) {
+        CheckLong(extender->FindMethod(method.name), method.index, "FindMethod", method.name);
+    }
     CheckLong(extender->GetNParams(1), 1, "GetNParams GetDescription");
     CheckLong(extender->GetNParams(4), 2, "GetNParams SetParameter");
     Check(extender->HasRetVal(1), "HasRetVal GetDescription");
-
-    const wchar_t* russian = extender->GetMethodName(22, 1);
+    const wchar_t* russian = extender->GetMethodName(kOpenCashDrawer, 1);
     CheckText(russian, L"ОткрытьДенежныйЯщик", "GetMethodName in Russian");
     memory.Release(russian);
 
     tVariant result = {};
-    Check(extender->CallAsFunc(0, &result, nullptr, 0),
-          "CallAsFunc GetInterfaceRevision returns true");
+    Check(extender->CallAsFunc(0, &result, nullptr, 0), "GetInterfaceRevision returns true");
     Check(result.vt == VT_I4 || result.vt == VT_UI4, "GetInterfaceRevision result is an integer");
     CheckLong(result.lVal, 3004, "GetInterfaceRevision result");
 
-    tVariant description[1] = {};
+    // A string handed back in an out-parameter: our memory, the right length.
+    tVariant description = {};
     result = {};
-    Check(extender->CallAsFunc(1, &result, description, 1),
-          "CallAsFunc GetDescription returns true");
+    Check(extender->CallAsFunc(1, &result, &description, 1), "GetDescription returns true");
     Check(result.vt == VT_BOOL && result.bVal, "GetDescription verdict is true");
-    CheckOutString(description[0], memory, "GetDescription hands back a string");
-    Check(WideStartsWith(description[0].pwstrVal, L"<?xml"), "GetDescription is an XML document");
-    memory.Release(description[0].pwstrVal);
+    Check(description.vt == VT_PWSTR, "GetDescription hands back a string");
+    Check(memory.Owns(description.pwstrVal), "out-string memory came from our AllocMemory");
+    CheckLong(static_cast<long>(description.wstrLen),
+              description.pwstrVal ? static_cast<long>(Length(description.pwstrVal)) : 0,
+              "out-string length in code units");
+    Check(StartsWith(description.pwstrVal, L"<?xml"), "GetDescription is an XML document");
+    memory.Release(description.pwstrVal);
 
     // A driver method that fails reports through our AddError: nothing listens on port 1.
-    tVariant setting[2] = {};
-    SetString(setting[0], L"ServerHost");
-    SetString(setting[1], L"127.0.0.1");
-    Check(extender->CallAsFunc(4, &result, setting, 2), "SetParameter ServerHost");
-    SetString(setting[0], L"ServerPort");
-    setting[1] = {};
-    setting[1].vt = VT_I4;
-    setting[1].lVal = 1;
-    Check(extender->CallAsFunc(4, &result, setting, 2), "SetParameter ServerPort");
-    SetString(setting[0], L"PosId");
-    SetString(setting[1], L"POS-1");
-    Check(extender->CallAsFunc(4, &result, setting, 2), "SetParameter PosId");
-
-    tVariant device[1] = {};
-    SetString(device[0], L"1");
+    tVariant port = {};
+    port.vt = VT_I4;
+    port.lVal = 1;
+    tVariant settings[][2] = {{String(L"ServerHost"), String(L"127.0.0.1")},
+                              {String(L"ServerPort"), port},
+                              {String(L"PosId"), String(L"POS-1")}};
+    for (tVariant* setting : settings) {
+        Check(extender->CallAsFunc(4, &result, setting, 2), "SetParameter", setting[0].pwstrVal);
+    }
+    tVariant device = String(L"1");
     result = {};
-    const bool opened = extender->CallAsFunc(drawer, &result, device, 1);
-    const bool verdict = opened && result.vt == VT_BOOL && result.bVal;
-    Check(!verdict, "OpenCashDrawer to a closed port fails");
+    const bool opened = extender->CallAsFunc(kOpenCashDrawer, &result, &device, 1);
+    Check(!(opened && result.vt == VT_BOOL && result.bVal),
+          "OpenCashDrawer to a closed port fails");
     Check(connection.errors >= 1, "the failure arrives through AddError");
     CheckText(connection.lastSource, L"ZARVIK Duzar", "AddError source");
     CheckLong(connection.lastScode, connection.lastCode, "AddError scode equals its code");
-    Print("msvc_host: OpenCashDrawer reported code ");
-    PrintInt(connection.lastCode);
-    Print("\n");
-    if (connection.lastCode == 1) {
-        CheckText(connection.lastDescription, L"Невозможно установить соединение с приложением.",
-                  "AddError description of a refused connection");
-    } else {
-        // Until the operation is built it reports code 7; the ABI proof stands either way.
-        CheckLong(connection.lastCode, 7, "AddError code");
-        Check(connection.lastDescription[0] != 0, "AddError description is not empty");
-    }
+    Print("msvc_host: OpenCashDrawer reported code ", long{connection.lastCode}, "\n");
+    CheckText(connection.lastDescription, L"Невозможно установить соединение с приложением.",
+              "AddError description of a refused connection");
 
     initDone->Done();
 }
 
-GetClassObjectFn g_getClassObject;
-DestroyObjectFn g_destroyObject;
-GetClassNamesFn g_getClassNames;
-SetPlatformCapabilitiesFn g_setCapabilities;
+long (*g_getClassObject)(const wchar_t*, IComponentBase**);
+long (*g_destroyObject)(IComponentBase**);
+const wchar_t* (*g_getClassNames)();
+int (*g_setCapabilities)(int);
 
 // One platform session: the exports, a component driven through its tables,
 // and the destruction an MSVC caller performs.
@@ -375,26 +329,27 @@ void SessionAtStackOffset(unsigned offset) {
 }
 #endif
 
+template <typename Function>
+void Resolve(void* module, const char* name, Function& function) {
+    function = reinterpret_cast<Function>(GetProcAddress(module, name));
+    if (function != nullptr) return;
+    Print("msvc_host: the entry point ", name, " is missing\n");
+    ExitProcess(2);
+}
+
 }  // namespace
 
 extern "C" void HostMain() {
     const wchar_t* path = CommandLineArgument();
     void* module = LoadLibraryW(path);
     if (module == nullptr) {
-        Print("msvc_host: cannot load ");
-        PrintWide(path);
-        Print("\n");
+        Print("msvc_host: cannot load ", path, "\n");
         ExitProcess(2);
     }
-    g_getClassObject = reinterpret_cast<GetClassObjectFn>(GetProcAddress(module, "GetClassObject"));
-    g_destroyObject = reinterpret_cast<DestroyObjectFn>(GetProcAddress(module, "DestroyObject"));
-    g_getClassNames = reinterpret_cast<GetClassNamesFn>(GetProcAddress(module, "GetClassNames"));
-    g_setCapabilities = reinterpret_cast<SetPlatformCapabilitiesFn>(
-        GetProcAddress(module, "SetPlatformCapabilities"));
-    if (!g_getClassObject || !g_destroyObject || !g_getClassNames || !g_setCapabilities) {
-        Print("msvc_host: an entry point is missing\n");
-        ExitProcess(2);
-    }
+    Resolve(module, "GetClassObject", g_getClassObject);
+    Resolve(module, "DestroyObject", g_destroyObject);
+    Resolve(module, "GetClassNames", g_getClassNames);
+    Resolve(module, "SetPlatformCapabilities", g_setCapabilities);
 
 #if defined(_M_IX86)
     for (unsigned offset = 0; offset < 16; offset += 4) SessionAtStackOffset(offset);
@@ -403,10 +358,6 @@ extern "C" void HostMain() {
 #endif
 
     FreeLibrary(module);
-    Print("msvc_host: ");
-    PrintInt(g_checks - g_failures);
-    Print(" passed, ");
-    PrintInt(g_failures);
-    Print(" failed\n");
+    Print("msvc_host: ", long{g_checks - g_failures}, " passed, ", long{g_failures}, " failed\n");
     ExitProcess(g_failures == 0 ? 0 : 1);
 }

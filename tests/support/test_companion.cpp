@@ -29,65 +29,135 @@ namespace {
 using Native = SOCKET;
 constexpr int kSendFlags = 0;
 bool Interrupted() { return false; }
-void CloseNative(intptr_t s) { closesocket(static_cast<Native>(s)); }
+void Close(intptr_t s) { closesocket(static_cast<Native>(s)); }
 #else
 using Native = int;
 constexpr int kSendFlags = MSG_NOSIGNAL;
 bool Interrupted() { return errno == EINTR; }
-void CloseNative(intptr_t s) { ::close(static_cast<Native>(s)); }
+void Close(intptr_t s) { ::close(static_cast<Native>(s)); }
 #endif
 
-constexpr intptr_t kNone = -1;
+constexpr intptr_t kNone = -1;  // INVALID_SOCKET as well
 constexpr std::chrono::milliseconds kPoll{20};
-constexpr size_t kSendChunk = 64 * 1024;
+constexpr size_t kChunk = 64 * 1024;
+// Enough to hold "jsonrpc", "id" and "method", which the driver writes first.
+constexpr size_t kHeadBytes = 256;
 
 Native N(intptr_t s) { return static_cast<Native>(s); }
 
-// Waits up to one poll interval; true when the socket is ready.
+// Waits up to one poll interval, so that stopping is noticed; true when the socket is ready.
 bool Ready(intptr_t socket, bool forWriting) {
     fd_set set;
     FD_ZERO(&set);
     FD_SET(N(socket), &set);
     timeval wait{0, static_cast<long>(kPoll.count() * 1000)};
     const int nfds = static_cast<int>(socket) + 1;  // ignored by Winsock
-    const int ready = forWriting ? select(nfds, nullptr, &set, nullptr, &wait)
-                                 : select(nfds, &set, nullptr, nullptr, &wait);
-    return ready > 0;
+    return (forWriting ? select(nfds, nullptr, &set, nullptr, &wait)
+                       : select(nfds, &set, nullptr, nullptr, &wait)) > 0;
 }
 
-intptr_t LoopbackSocket(uint16_t port, uint16_t& bound, bool reuse = true) {
-    const Native made = socket(AF_INET, SOCK_STREAM, 0);
-#if defined(_WIN32)
-    if (made == INVALID_SOCKET) return kNone;
-#else
-    if (made < 0) return kNone;
-#endif
+intptr_t LoopbackSocket(uint16_t port, uint16_t& bound, bool reuse) {
+    const auto made = static_cast<intptr_t>(socket(AF_INET, SOCK_STREAM, 0));
+    if (made == kNone) return kNone;
     // A companion started again on the port of one just stopped must not
     // wait for the old connections' TIME_WAIT; the system still never hands
     // out a port in use when asked for any free one.
     const int yes = 1;
     if (reuse) {
-        setsockopt(made, SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&yes), sizeof yes);
+        setsockopt(N(made), SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&yes),
+                   sizeof yes);
     }
     sockaddr_in address{};
     address.sin_family = AF_INET;
     address.sin_port = htons(port);
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
-    if (bind(made, reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        getsockname(made, reinterpret_cast<sockaddr*>(&address), &length) != 0) {
-        CloseNative(static_cast<intptr_t>(made));
+    if (bind(N(made), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
+        getsockname(N(made), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        Close(made);
         return kNone;
     }
     bound = ntohs(address.sin_port);
-    return static_cast<intptr_t>(made);
+    return made;
+}
+
+// One accepted connection; every wait gives up once the companion stops.
+struct Peer {
+    intptr_t socket;
+    const std::atomic<bool>& stopping;
+
+    // The bytes that arrived; <= 0 when the peer closed, the read failed or we stop.
+    long receive(char* buffer, size_t size) const {
+        while (!stopping) {
+            if (!Ready(socket, false)) continue;
+            const auto got = recv(N(socket), buffer, static_cast<int>(size), 0);
+            if (got < 0 && Interrupted()) continue;
+            return static_cast<long>(got);
+        }
+        return -1;
+    }
+
+    // Up to and including the line feed; false when it never came.
+    bool readRequest(std::string& raw, bool whole) const {
+        static thread_local char buffer[kChunk];
+        for (long got; (got = receive(buffer, sizeof buffer)) > 0;) {
+            // Only the new bytes can hold the line end: searching all of a
+            // receipt's megabytes after every read would take quadratic time.
+            const auto size = static_cast<size_t>(got);
+            const auto* end = static_cast<const char*>(std::memchr(buffer, '\n', size));
+            const size_t kept = end ? static_cast<size_t>(end - buffer) + 1 : size;
+            const size_t room = kHeadBytes - std::min(raw.size(), kHeadBytes);
+            raw.append(buffer, whole ? kept : std::min(kept, room));
+            if (end != nullptr) return true;
+        }
+        return false;
+    }
+
+    bool sendAll(const char* data, size_t size) const {
+        while (size > 0 && !stopping) {
+            if (!Ready(socket, true)) continue;
+            const auto sent =
+                send(N(socket), data, static_cast<int>(std::min(size, kChunk)), kSendFlags);
+            if (sent < 0 && Interrupted()) continue;
+            if (sent <= 0) return false;
+            data += sent;
+            size -= static_cast<size_t>(sent);
+        }
+        return size == 0;
+    }
+
+    void deliver(const std::string& bytes, const Delivery& delivery) const {
+        const std::string all = bytes + delivery.trailing;
+        const size_t pieces = static_cast<size_t>(std::max(1, delivery.pieces));
+        size_t offset = 0;
+        for (size_t piece = 0; piece < pieces; ++piece) {
+            const size_t length = piece + 1 == pieces ? all.size() - offset : bytes.size() / pieces;
+            const auto until = std::chrono::steady_clock::now() + delivery.pause;
+            while (piece > 0 && !stopping && std::chrono::steady_clock::now() < until) {
+                std::this_thread::sleep_for(std::min(kPoll, delivery.pause));
+            }
+            if (!sendAll(all.data() + offset, length)) return;
+            offset += length;
+        }
+    }
+
+    void drainUntilClosed() const {
+        char buffer[4096];
+        while (receive(buffer, sizeof buffer) > 0) {
+        }
+    }
+};
+
+template <typename Write>
+std::string Json(Write write) {
+    rapidjson::StringBuffer buffer;
+    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
+    write(writer);
+    return std::string(buffer.GetString(), buffer.GetSize());
 }
 
 std::string Compact(const rapidjson::Value& value) {
-    rapidjson::StringBuffer buffer;
-    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-    value.Accept(writer);
-    return std::string(buffer.GetString(), buffer.GetSize());
+    return Json([&](auto& writer) { value.Accept(writer); });
 }
 
 std::string Between(const std::string& text, const char* opening, const char* closing) {
@@ -97,9 +167,6 @@ std::string Between(const std::string& text, const char* opening, const char* cl
     const size_t end = text.find_first_of(closing, from);
     return end == std::string::npos ? std::string() : text.substr(from, end - from);
 }
-
-// Enough to hold "jsonrpc", "id" and "method", which the driver writes first.
-constexpr size_t kHeadBytes = 256;
 
 RecordedRequest Record(const std::string& raw, bool whole) {
     RecordedRequest request;
@@ -132,38 +199,27 @@ RecordedRequest Record(const std::string& raw, bool whole) {
     return request;
 }
 
-std::string JsonString(const std::string& text) {
-    rapidjson::StringBuffer buffer;
-    rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-    writer.String(text.data(), static_cast<rapidjson::SizeType>(text.size()));
-    return std::string(buffer.GetString(), buffer.GetSize());
-}
-
 }  // namespace
 
-TestCompanion::TestCompanion() { start(0); }
+TestCompanion::TestCompanion() : TestCompanion(uint16_t{0}) {}
 
-TestCompanion::TestCompanion(uint16_t port) { start(port); }
-
-void TestCompanion::start(uint16_t port) {
+TestCompanion::TestCompanion(uint16_t port) {
 #if defined(_WIN32)
     WSADATA data;
     winsock_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
 #endif
-    listener_ = LoopbackSocket(port, port_);
-    if (listener_ == kNone) return;
-    if (listen(N(listener_), 16) != 0) {
-        CloseNative(listener_);
+    listener_ = LoopbackSocket(port, port_, true);
+    if (listener_ != kNone && listen(N(listener_), 16) != 0) {
+        Close(listener_);
         listener_ = kNone;
-        return;
     }
-    thread_ = std::thread([this] { run(); });
+    if (listener_ != kNone) thread_ = std::thread([this] { run(); });
 }
 
 TestCompanion::~TestCompanion() {
     stopping_ = true;
     if (thread_.joinable()) thread_.join();
-    if (listener_ != kNone) CloseNative(listener_);
+    if (listener_ != kNone) Close(listener_);
 #if defined(_WIN32)
     if (winsock_) WSACleanup();
 #endif
@@ -184,35 +240,34 @@ uint16_t TestCompanion::ClosedPort() {
     return port;
 }
 
+void TestCompanion::script(const std::string& method, Script script) {
+    std::lock_guard<std::mutex> lock(mutex_);
+    scripts_[method] = std::move(script);
+}
+
 void TestCompanion::onResult(const std::string& method, const std::string& resultJson,
                              Delivery delivery) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    scripts_[method] = Script{Kind::Answer, "\"result\":" + resultJson, std::move(delivery)};
+    script(method, {Kind::Answer, "\"result\":" + resultJson, std::move(delivery)});
 }
 
 void TestCompanion::onError(const std::string& method, int code, const std::string& message,
                             Delivery delivery) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    scripts_[method] = Script{
-        Kind::Answer,
-        "\"error\":{\"code\":" + std::to_string(code) + ",\"message\":" + JsonString(message) + "}",
-        std::move(delivery)};
+    const std::string text = Json([&](auto& writer) {
+        writer.String(message.data(), static_cast<rapidjson::SizeType>(message.size()));
+    });
+    script(method, {Kind::Answer,
+                    "\"error\":{\"code\":" + std::to_string(code) + ",\"message\":" + text + "}",
+                    std::move(delivery)});
 }
 
 void TestCompanion::onRaw(const std::string& method, std::string bytes, Delivery delivery) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    scripts_[method] = Script{Kind::Raw, std::move(bytes), std::move(delivery)};
+    script(method, {Kind::Raw, std::move(bytes), std::move(delivery)});
 }
 
-void TestCompanion::onClose(const std::string& method) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    scripts_[method] = Script{Kind::Close, "", Delivery()};
-}
+// No bytes, then the close.
+void TestCompanion::onClose(const std::string& method) { onRaw(method, ""); }
 
-void TestCompanion::onReset(const std::string& method) {
-    std::lock_guard<std::mutex> lock(mutex_);
-    scripts_[method] = Script{Kind::Reset, "", Delivery()};
-}
+void TestCompanion::onReset(const std::string& method) { script(method, {Kind::Reset, "", {}}); }
 
 std::vector<RecordedRequest> TestCompanion::requests() const {
     std::lock_guard<std::mutex> lock(mutex_);
@@ -224,132 +279,53 @@ void TestCompanion::clear() {
     requests_.clear();
 }
 
-TestCompanion::Script TestCompanion::scriptFor(const std::string& method) const {
-    std::lock_guard<std::mutex> lock(mutex_);
-    const auto found = scripts_.find(method);
-    if (found != scripts_.end()) return found->second;
-    return Script{Kind::Answer, R"("error":{"code":-32601,"message":"Method not found"})",
-                  Delivery()};
-}
-
 void TestCompanion::run() {
     while (!stopping_) {
         if (!Ready(listener_, false)) continue;
-        const Native accepted = accept(N(listener_), nullptr, nullptr);
-#if defined(_WIN32)
-        if (accepted == INVALID_SOCKET) continue;
-#else
-        if (accepted < 0) continue;
-#endif
+        const auto connection = static_cast<intptr_t>(accept(N(listener_), nullptr, nullptr));
+        if (connection == kNone) continue;
         const int yes = 1;
-        setsockopt(accepted, IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&yes),
+        setsockopt(N(connection), IPPROTO_TCP, TCP_NODELAY, reinterpret_cast<const char*>(&yes),
                    sizeof yes);
-        const auto connection = static_cast<intptr_t>(accepted);
         serve(connection);
-        CloseNative(connection);
+        Close(connection);
     }
 }
 
 void TestCompanion::serve(intptr_t connection) {
+    const Peer peer{connection, stopping_};
     std::string raw;
     const bool whole = recording_;
-    const bool complete = readRequest(connection, raw, whole);
+    const bool complete = peer.readRequest(raw, whole);
     if (raw.empty()) return;
     RecordedRequest request = Record(raw, whole);
     const std::string id = request.id.empty() ? "null" : request.id;
-    const Script script =
-        request.parsed ? scriptFor(request.method)
-                       : Script{Kind::Answer, R"("error":{"code":-32700,"message":"Parse error"})",
-                                Delivery()};
-    if (whole) {
+    Script script{Kind::Answer, R"("error":{"code":-32700,"message":"Parse error"})", {}};
+    {
         std::lock_guard<std::mutex> lock(mutex_);
-        requests_.push_back(std::move(request));
+        if (request.parsed) {
+            const auto found = scripts_.find(request.method);
+            script = found != scripts_.end()
+                         ? found->second
+                         : Script{Kind::Answer,
+                                  R"("error":{"code":-32601,"message":"Method not found"})",
+                                  {}};
+        }
+        if (whole) requests_.push_back(std::move(request));
     }
     if (!complete) return;  // the driver went away mid-request
-
-    switch (script.kind) {
-        case Kind::Close:
-            return;
-        case Kind::Reset: {
-            // Closing with a zero linger time sends a reset instead of a close.
-            linger abort{1, 0};
-            setsockopt(N(connection), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort),
-                       sizeof abort);
-            return;
-        }
-        case Kind::Raw:
-            deliver(connection, script.body, script.delivery);
-            break;
-        case Kind::Answer:
-            deliver(connection, "{\"jsonrpc\":\"2.0\",\"id\":" + id + "," + script.body + "}\n",
-                    script.delivery);
-            break;
+    if (script.kind == Kind::Reset) {
+        // Closing with a zero linger time sends a reset instead of a close.
+        linger abort{1, 0};
+        setsockopt(N(connection), SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&abort),
+                   sizeof abort);
+        return;
     }
-    if (!script.delivery.closeAfter) drainUntilClosed(connection);
-}
-
-bool TestCompanion::readRequest(intptr_t connection, std::string& raw, bool whole) {
-    static thread_local char buffer[64 * 1024];
-    while (!stopping_) {
-        if (!Ready(connection, false)) continue;
-        const auto got = recv(N(connection), buffer, sizeof buffer, 0);
-        if (got < 0 && Interrupted()) continue;
-        if (got <= 0) return false;
-        // Only the new bytes can hold the line end: searching all of a
-        // receipt's megabytes after every read would take quadratic time.
-        const auto size = static_cast<size_t>(got);
-        const void* end = std::memchr(buffer, '\n', size);
-        const size_t kept =
-            end ? static_cast<size_t>(static_cast<const char*>(end) - buffer) + 1 : size;
-        raw.append(buffer,
-                   whole ? kept : std::min(kept, kHeadBytes - std::min(raw.size(), kHeadBytes)));
-        if (end != nullptr) return true;
-    }
-    return false;
-}
-
-bool TestCompanion::sendAll(intptr_t connection, const char* data, size_t size) {
-    while (size > 0 && !stopping_) {
-        if (!Ready(connection, true)) continue;
-        const auto sent =
-            send(N(connection), data, static_cast<int>(std::min(size, kSendChunk)), kSendFlags);
-        if (sent < 0 && Interrupted()) continue;
-        if (sent <= 0) return false;
-        data += sent;
-        size -= static_cast<size_t>(sent);
-    }
-    return size == 0;
-}
-
-void TestCompanion::deliver(intptr_t connection, const std::string& bytes,
-                            const Delivery& delivery) {
-    const std::string all = bytes + delivery.trailing;
-    const size_t pieces = static_cast<size_t>(std::max(1, delivery.pieces));
-    const size_t size = bytes.size() / pieces;
-    size_t offset = 0;
-    for (size_t piece = 0; piece < pieces; ++piece) {
-        const size_t length = piece + 1 == pieces ? all.size() - offset : size;
-        if (piece > 0) pauseFor(delivery.pause);
-        if (!sendAll(connection, all.data() + offset, length)) return;
-        offset += length;
-    }
-}
-
-void TestCompanion::drainUntilClosed(intptr_t connection) {
-    char buffer[4096];
-    while (!stopping_) {
-        if (!Ready(connection, false)) continue;
-        const auto got = recv(N(connection), buffer, sizeof buffer, 0);
-        if (got < 0 && Interrupted()) continue;
-        if (got <= 0) return;
-    }
-}
-
-void TestCompanion::pauseFor(std::chrono::milliseconds pause) {
-    const auto until = std::chrono::steady_clock::now() + pause;
-    while (!stopping_ && std::chrono::steady_clock::now() < until) {
-        std::this_thread::sleep_for(std::min(kPoll, pause));
-    }
+    peer.deliver(script.kind == Kind::Raw
+                     ? script.body
+                     : "{\"jsonrpc\":\"2.0\",\"id\":" + id + "," + script.body + "}\n",
+                 script.delivery);
+    if (!script.delivery.closeAfter) peer.drainUntilClosed();
 }
 
 }  // namespace zarvik::test

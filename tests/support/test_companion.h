@@ -101,7 +101,7 @@ class TestCompanion {
     static uint16_t ClosedPort();
 
   private:
-    enum class Kind { Answer, Raw, Close, Reset };
+    enum class Kind { Answer, Raw, Reset };
     struct Script {
         Kind kind = Kind::Answer;
         std::string
@@ -111,19 +111,13 @@ class TestCompanion {
 
     static constexpr intptr_t kNoSocket = -1;
 
-    void start(uint16_t port);
+    void script(const std::string& method, Script script);
     void run();
     void serve(intptr_t connection);
-    bool readRequest(intptr_t connection, std::string& raw, bool whole);
-    bool sendAll(intptr_t connection, const char* data, size_t size);
-    void deliver(intptr_t connection, const std::string& bytes, const Delivery& delivery);
-    void drainUntilClosed(intptr_t connection);
-    void pauseFor(std::chrono::milliseconds pause);
-    Script scriptFor(const std::string& method) const;
 
     intptr_t listener_ = kNoSocket;
     uint16_t port_ = 0;
-    bool winsock_ = false;
+    [[maybe_unused]] bool winsock_ = false;  // Winsock started (Windows only)
     std::atomic<bool> stopping_{false};
     std::atomic<bool> recording_{true};
     std::thread thread_;
