@@ -61,29 +61,20 @@ TEST(Text, BrokenUtf8BecomesReplacementCharactersNotATruncation) {
     for (const auto& [utf8, utf16] : rows) EXPECT_EQ(Utf8ToUtf16(utf8), utf16) << utf8;
 }
 
-// Text is converted several units at a time where it can; whatever lands on
-// or across a block's edge must come out as one unit at a time would give it.
-TEST(Text, EveryMixOfWidthsAndEveryPlaceOfASurrogateConvertsAlike) {
-    const std::pair<std::u16string, std::string> pieces[] = {
-        {u"a", "a"},           {u"Ж", "Ж"},           {u"€", "€"},       {u"😀", "😀"},
-        {u"\xD83D", "\uFFFD"}, {u"\xDE00", "\uFFFD"}, {u"\x7F", "\x7F"}, {u"\x80", "\u0080"},
-        {u"\x7FF", "\u07FF"},  {u"\x800", "\u0800"}};
-    const size_t kinds = sizeof pieces / sizeof pieces[0];
-    uint32_t seed = 12345;
-    for (int round = 0; round < 2000; ++round) {
-        std::u16string text;
-        std::string expected;
-        for (int k = 0; k < round % 40; ++k) {
-            seed = seed * 1103515245u + 12345u;
-            // Mostly ASCII and Cyrillic, as receipts are.
-            const size_t pick = (seed >> 16) % 16 < 12 ? (seed >> 20) % 2 : (seed >> 20) % kinds;
-            // A lone high surrogate followed by a low one would pair up.
-            if (pick == 5 && !text.empty() && text.back() == char16_t(0xD83D)) continue;
-            text += pieces[pick].first;
-            expected += pieces[pick].second;
-        }
-        ASSERT_EQ(Utf16ToUtf8(text), expected) << "round " << round;
-    }
+// Every width at its edges, pairs, and lone surrogates wherever they stand
+// (the size is counted before the text is written, then trimmed).
+TEST(Text, EveryWidthAndEveryPlaceOfASurrogateConverts) {
+    const std::pair<std::u16string, std::string> rows[] = {
+        {u"a\x7F\x80\x7FF\x800Ж€", "a\x7F\u0080\u07FF\u0800Ж€"},
+        {u"😀x😀", "😀x😀"},
+        {u"\xD83D", "\uFFFD"},
+        {u"\xDE00"
+         u"a",
+         "\uFFFDa"},
+        {u"a\xD83D\xD83D😀", "a\uFFFD\uFFFD😀"},
+        {u"Ж\xDE00\xD83D", "Ж\uFFFD\uFFFD"},
+    };
+    for (const auto& [utf16, utf8] : rows) EXPECT_EQ(Utf16ToUtf8(utf16), utf8);
 }
 
 }  // namespace
