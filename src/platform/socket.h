@@ -46,7 +46,7 @@ class Socket {
   private:
     static constexpr intptr_t kInvalid = -1;
     intptr_t handle_ = kInvalid;
-    bool winsockStarted_ = false;
+    [[maybe_unused]] bool winsockStarted_ = false;  // Windows only
 };
 
 }  // namespace zarvik::platform
