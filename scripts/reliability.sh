@@ -83,14 +83,21 @@ run_fuzz_target() {
 run_fuzz() {
     local seconds=${1:-$FUZZ_SECONDS}
     shift || true
-    local targets=("$@") failed=0 target
+    local targets=("$@") failed=0 target running=()
     [ ${#targets[@]} -gt 0 ] || targets=("${FUZZ_TARGETS[@]}")
     # Several runs at once share one build: FUZZ_SKIP_BUILD=1 for all but the first.
     [ -n "${FUZZ_SKIP_BUILD:-}" ] || build_fuzz
-    log "fuzzing ${#targets[@]} programs for ${seconds}s each"
+    log "fuzzing ${#targets[@]} programs for ${seconds}s each, $JOBS at a time"
+    # A program a core: each gets its full time, the whole takes less.
     for target in "${targets[@]}"; do
-        run_fuzz_target "${target#fuzz_}" "$seconds" || failed=1
+        run_fuzz_target "${target#fuzz_}" "$seconds" &
+        running+=($!)
+        if [ ${#running[@]} -ge "$JOBS" ]; then
+            wait "${running[0]}" || failed=1
+            running=("${running[@]:1}")
+        fi
     done
+    for target in "${running[@]}"; do wait "$target" || failed=1; done
     return $failed
 }
 
