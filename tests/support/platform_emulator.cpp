@@ -48,7 +48,7 @@ void RedirectLocalAppData(const std::string& folder) {
     // (or the wine prefix) is left as it was.
     static DWORD type = 0, size = 0;
     static std::vector<BYTE> saved;
-    static const int once = [] {
+    [[maybe_unused]] static const int once = [] {
         if (RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr,
                          &size) == ERROR_SUCCESS) {
             saved.resize(size);
@@ -64,7 +64,6 @@ void RedirectLocalAppData(const std::string& folder) {
             }
         });
     }();
-    (void)once;
     const std::u16string wide = ToU16(folder);
     RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, REG_SZ, wide.c_str(),
                     static_cast<DWORD>((wide.size() + 1) * sizeof(char16_t)));

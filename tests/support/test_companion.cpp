@@ -61,14 +61,15 @@ bool Ready(intptr_t socket, bool forWriting) {
                        : select(nfds, &set, nullptr, nullptr, &wait)) > 0;
 }
 
-intptr_t LoopbackSocket(uint16_t port, uint16_t& bound, bool reuse) {
+// A listening socket, or one only bound, whose connections are refused.
+intptr_t LoopbackSocket(uint16_t port, uint16_t& bound, bool listening) {
     const auto made = static_cast<intptr_t>(socket(AF_INET, SOCK_STREAM, 0));
     if (made == kNone) return kNone;
     // A companion started again on the port of one just stopped must not
     // wait for the old connections' TIME_WAIT; the system still never hands
     // out a port in use when asked for any free one.
     const int yes = 1;
-    if (reuse) {
+    if (listening) {
         setsockopt(N(made), SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&yes),
                    sizeof yes);
     }
@@ -78,7 +79,8 @@ intptr_t LoopbackSocket(uint16_t port, uint16_t& bound, bool reuse) {
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
     if (bind(N(made), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        getsockname(N(made), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        getsockname(N(made), reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
+        (listening && listen(N(made), 16) != 0)) {
         Close(made);
         return kNone;
     }
@@ -179,20 +181,15 @@ bool Record(const std::string& raw, bool whole, RecordedRequest& request) {
     rapidjson::Document document;
     document.Parse(raw.data(), raw.size());
     if (document.HasParseError() || !document.IsObject()) return false;
-    const auto method = document.FindMember("method");
-    if (method != document.MemberEnd() && method->value.IsString()) {
-        request.method.assign(method->value.GetString(), method->value.GetStringLength());
+    if (document.HasMember("method") && document["method"].IsString()) {
+        request.method = document["method"].GetString();
     }
-    const auto id = document.FindMember("id");
-    if (id != document.MemberEnd()) request.id = Compact(id->value);
-    const auto params = document.FindMember("params");
-    if (params != document.MemberEnd()) {
-        request.params = Compact(params->value);
-        if (params->value.IsArray()) {
-            for (const auto& element : params->value.GetArray()) {
-                request.paramList.push_back(Compact(element));
-            }
-        }
+    if (document.HasMember("id")) request.id = Compact(document["id"]);
+    if (!document.HasMember("params")) return true;
+    const rapidjson::Value& params = document["params"];
+    request.params = Compact(params);
+    if (params.IsArray()) {
+        for (const auto& element : params.GetArray()) request.paramList.push_back(Compact(element));
     }
     return true;
 }
@@ -201,10 +198,6 @@ bool Record(const std::string& raw, bool whole, RecordedRequest& request) {
 
 TestCompanion::TestCompanion(uint16_t port) {
     listener_ = LoopbackSocket(port, port_, true);
-    if (listener_ != kNone && listen(N(listener_), 16) != 0) {
-        Close(listener_);
-        listener_ = kNone;
-    }
     if (listener_ != kNone) thread_ = std::thread([this] { run(); });
 }
 
