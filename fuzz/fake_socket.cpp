@@ -5,15 +5,6 @@
 #include "fuzz_support.h"
 #include "platform/socket.h"
 
-namespace zarvik::fuzz {
-
-FakeWire& Wire() {
-    static FakeWire wire;
-    return wire;
-}
-
-}  // namespace zarvik::fuzz
-
 namespace zarvik::platform {
 
 using fuzz::Wire;

@@ -7,6 +7,8 @@
 #include <rapidjson/writer.h>
 #include <tinyxml2.h>
 
+#include <iterator>
+
 #include "driver/kkt_driver.h"
 #include "fuzz_support.h"
 
@@ -46,7 +48,6 @@ const Operation kOperations[] = {
     [](KktDriver& d) { return d.ConfirmKM("5a1c", 1), None(); },
     [](KktDriver& d) { return d.PrintTextDocument(fuzz::kTextDocument), None(); },
 };
-constexpr size_t kOperationCount = sizeof kOperations / sizeof kOperations[0];
 
 // An answer whose result is the text, the text itself, or an error whose message it is.
 enum Kind { kResult, kRaw, kError };
@@ -65,7 +66,7 @@ std::string Answer(int kind, const std::string& text) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     FuzzedDataProvider input(data, size);
-    const size_t operation = input.ConsumeIntegralInRange<size_t>(0, kOperationCount - 1);
+    const size_t operation = input.ConsumeIntegralInRange<size_t>(0, std::size(kOperations) - 1);
     fuzz::Wire() = {};
     int first = kRaw;
     for (int i = 0; i < 5 && input.remaining_bytes() > 0; ++i) {

@@ -109,6 +109,9 @@ struct FakeWire {
     size_t offset = 0, piece = 0;
 };
 
-FakeWire& Wire();
+inline FakeWire& Wire() {
+    static FakeWire wire;
+    return wire;
+}
 
 }  // namespace zarvik::fuzz

@@ -5,26 +5,17 @@
 #include <atomic>
 #include <chrono>
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <iterator>
 
 #if defined(_WIN32)
 #include <windows.h>
 #else
-#include <sys/stat.h>
 #include <unistd.h>
 #endif
 
 namespace zarvik::test {
-
-// ---- the library and the component ---------------------------------------
-
-LoadedLibrary::LoadedLibrary(const std::string& path) : host::Library(path) {
-    if (!ok()) {
-        ADD_FAILURE() << error();
-        std::abort();
-    }
-}
 
 CallOutcome EmulatedComponent::Call(const std::string& method, const std::vector<Param>& params) {
     const long index = FindMethod(method);
@@ -33,37 +24,16 @@ CallOutcome EmulatedComponent::Call(const std::string& method, const std::vector
 }
 
 void EmulatedComponent::Connect(const std::string& host, int32_t port, const std::string& posId) {
-    EXPECT_TRUE(Call("SetParameter", {Param::Str("ServerHost"), Param::Str(host)}).returned);
-    EXPECT_TRUE(Call("SetParameter", {Param::Str("ServerPort"), Param::I4(port)}).returned);
-    EXPECT_TRUE(Call("SetParameter", {Param::Str("PosId"), Param::Str(posId)}).returned);
-}
-
-// ---- process-wide -----------------------------------------------------------
-
-const std::string& ComponentPath() {
-    static const std::string path = [] {
-        const char* overridden = std::getenv("ZARVIK_COMPONENT");
-        return std::string(overridden != nullptr ? overridden : ZARVIK_COMPONENT_PATH);
-    }();
-    return path;
+    EXPECT_TRUE(SetConnection(host, port, posId));
 }
 
 LoadedLibrary& Component() {
-    static LoadedLibrary library(ComponentPath());
-    return library;
-}
-
-std::string ReadLogText(const std::string& path) {
-    std::string text = ReadFile(path);
-#if defined(_WIN32)
-    size_t kept = 0;
-    for (size_t i = 0; i < text.size(); ++i) {
-        if (text[i] == '\r' && i + 1 < text.size() && text[i + 1] == '\n') continue;
-        text[kept++] = text[i];
+    static LoadedLibrary library(ZARVIK_COMPONENT_PATH);
+    if (!library.ok()) {
+        ADD_FAILURE() << library.error();
+        std::abort();
     }
-    text.resize(kept);
-#endif
-    return text;
+    return library;
 }
 
 #if defined(_WIN32)
@@ -78,7 +48,7 @@ void RedirectLocalAppData(const std::string& folder) {
     // (or the wine prefix) is left as it was.
     static DWORD type = 0, size = 0;
     static std::vector<BYTE> saved;
-    static const int once = [] {
+    [[maybe_unused]] static const int once = [] {
         if (RegGetValueW(HKEY_CURRENT_USER, kKey, kValue, RRF_RT_ANY | RRF_NOEXPAND, &type, nullptr,
                          &size) == ERROR_SUCCESS) {
             saved.resize(size);
@@ -94,21 +64,25 @@ void RedirectLocalAppData(const std::string& folder) {
             }
         });
     }();
-    (void)once;
     const std::u16string wide = ToU16(folder);
     RegSetKeyValueW(HKEY_CURRENT_USER, kKey, kValue, REG_SZ, wide.c_str(),
                     static_cast<DWORD>((wide.size() + 1) * sizeof(char16_t)));
 }
 #endif
 
-std::string ReadFile(const std::string& path) {
-#if defined(_WIN32)
-    std::ifstream file(reinterpret_cast<const wchar_t*>(ToU16(path).c_str()), std::ios::binary);
-#else
-    std::ifstream file(path, std::ios::binary);
-#endif
+namespace {
+
+std::string Read(const std::string& path, std::ios::openmode mode) {
+    std::ifstream file(std::filesystem::u8path(path), mode);
     return std::string(std::istreambuf_iterator<char>(file), {});
 }
+
+}  // namespace
+
+std::string ReadFile(const std::string& path) { return Read(path, std::ios::binary); }
+
+// Text mode is what turns Windows' CR LF into LF.
+std::string ReadLogText(const std::string& path) { return Read(path, std::ios::in); }
 
 std::string UseFreshLogFolder() {
     static std::atomic<int> serial{0};
@@ -125,24 +99,14 @@ std::string UseFreshLogFolder() {
         std::to_string(std::chrono::system_clock::now().time_since_epoch().count()) + "-" +
         (info != nullptr ? std::string(info->test_suite_name()) + "." + info->name()
                          : std::string("outside-test"));
+    const auto base = std::filesystem::temp_directory_path() / "zarvik-tests" / name;
+    std::filesystem::create_directories(base);
 #if defined(_WIN32)
-    wchar_t temp[MAX_PATH];
-    GetTempPathW(MAX_PATH, temp);
-    const std::string parent =
-        ToU8(FromPlatform(reinterpret_cast<const WCHAR_T*>(temp))) + "zarvik-tests";
-    const std::string base = parent + "\\" + name;
-    for (const std::string& folder : {parent, base}) {
-        CreateDirectoryW(reinterpret_cast<const wchar_t*>(ToU16(folder).c_str()), nullptr);
-    }
-    RedirectLocalAppData(base);
-    return base + "\\VarEzu\\1C_exchange_data.log";
+    RedirectLocalAppData(base.u8string());
 #else
-    const char* tmp = std::getenv("TMPDIR");
-    const std::string base = std::string(tmp != nullptr ? tmp : "/tmp") + "/zarvik-tests-" + name;
-    ::mkdir(base.c_str(), 0777);
     ::setenv("XDG_DATA_HOME", base.c_str(), 1);
-    return base + "/VarEzu/1C_exchange_data.log";
 #endif
+    return (base / "VarEzu" / "1C_exchange_data.log").u8string();
 }
 
 }  // namespace zarvik::test

@@ -16,19 +16,14 @@ namespace zarvik::test {
 // The platform's objects, values and text helpers live in the shared host
 // library (tools/host), which kassa-host uses as well.
 using host::CallOutcome;
-using host::CountingMemoryManager;
 using host::ErrorReport;
 using host::FromPlatform;
 using host::Param;
-using host::RecordingConnection;
 using host::ToU16;
 using host::ToU8;
 using host::Value;
 
-class LoadedLibrary : public host::Library {
-  public:
-    explicit LoadedLibrary(const std::string& path);  // aborts the test on failure
-};
+using LoadedLibrary = host::Library;
 
 // The component under test, created, initialised and destroyed like the platform does.
 class EmulatedComponent : public host::HostedComponent {
@@ -42,8 +37,8 @@ class EmulatedComponent : public host::HostedComponent {
     void Connect(const std::string& host, int32_t port, const std::string& posId = "POS-1");
 };
 
-// The path of the built component (set by the build) and a process-wide loaded copy.
-const std::string& ComponentPath();
+// The built component, loaded once for the process; a library that fails to
+// load aborts the tests.
 LoadedLibrary& Component();
 
 // Points the per-user data folder (and so the exchange log) at a fresh folder

@@ -30,6 +30,11 @@ using Native = SOCKET;
 constexpr int kSendFlags = 0;
 bool Interrupted() { return false; }
 void Close(intptr_t s) { closesocket(static_cast<Native>(s)); }
+// For the whole process, like the socket that keeps ClosedPort() closed.
+[[maybe_unused]] const bool kWinsock = [] {
+    WSADATA data;
+    return WSAStartup(MAKEWORD(2, 2), &data) == 0;
+}();
 #else
 using Native = int;
 constexpr int kSendFlags = MSG_NOSIGNAL;
@@ -56,14 +61,15 @@ bool Ready(intptr_t socket, bool forWriting) {
                        : select(nfds, &set, nullptr, nullptr, &wait)) > 0;
 }
 
-intptr_t LoopbackSocket(uint16_t port, uint16_t& bound, bool reuse) {
+// A listening socket, or one only bound, whose connections are refused.
+intptr_t LoopbackSocket(uint16_t port, uint16_t& bound, bool listening) {
     const auto made = static_cast<intptr_t>(socket(AF_INET, SOCK_STREAM, 0));
     if (made == kNone) return kNone;
     // A companion started again on the port of one just stopped must not
     // wait for the old connections' TIME_WAIT; the system still never hands
     // out a port in use when asked for any free one.
     const int yes = 1;
-    if (reuse) {
+    if (listening) {
         setsockopt(N(made), SOL_SOCKET, SO_REUSEADDR, reinterpret_cast<const char*>(&yes),
                    sizeof yes);
     }
@@ -73,7 +79,8 @@ intptr_t LoopbackSocket(uint16_t port, uint16_t& bound, bool reuse) {
     address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
     socklen_t length = sizeof address;
     if (bind(N(made), reinterpret_cast<sockaddr*>(&address), sizeof address) != 0 ||
-        getsockname(N(made), reinterpret_cast<sockaddr*>(&address), &length) != 0) {
+        getsockname(N(made), reinterpret_cast<sockaddr*>(&address), &length) != 0 ||
+        (listening && listen(N(made), 16) != 0)) {
         Close(made);
         return kNone;
     }
@@ -148,16 +155,11 @@ struct Peer {
     }
 };
 
-template <typename Write>
-std::string Json(Write write) {
+std::string Compact(const rapidjson::Value& value) {
     rapidjson::StringBuffer buffer;
     rapidjson::Writer<rapidjson::StringBuffer> writer(buffer);
-    write(writer);
+    value.Accept(writer);
     return std::string(buffer.GetString(), buffer.GetSize());
-}
-
-std::string Compact(const rapidjson::Value& value) {
-    return Json([&](auto& writer) { value.Accept(writer); });
 }
 
 std::string Between(const std::string& text, const char* opening, const char* closing) {
@@ -168,51 +170,34 @@ std::string Between(const std::string& text, const char* opening, const char* cl
     return end == std::string::npos ? std::string() : text.substr(from, end - from);
 }
 
-RecordedRequest Record(const std::string& raw, bool whole) {
-    RecordedRequest request;
+// Whether a method and an id could be taken from the request.
+bool Record(const std::string& raw, bool whole, RecordedRequest& request) {
     if (!whole) {
-        request.parsed = true;
         request.method = Between(raw, "\"method\":\"", "\"");
         request.id = Between(raw, "\"id\":", ",}");
-        return request;
+        return true;
     }
     request.raw = raw;
     rapidjson::Document document;
     document.Parse(raw.data(), raw.size());
-    if (document.HasParseError() || !document.IsObject()) return request;
-    request.parsed = true;
-    const auto method = document.FindMember("method");
-    if (method != document.MemberEnd() && method->value.IsString()) {
-        request.method.assign(method->value.GetString(), method->value.GetStringLength());
+    if (document.HasParseError() || !document.IsObject()) return false;
+    if (document.HasMember("method") && document["method"].IsString()) {
+        request.method = document["method"].GetString();
     }
-    const auto id = document.FindMember("id");
-    if (id != document.MemberEnd()) request.id = Compact(id->value);
-    const auto params = document.FindMember("params");
-    if (params != document.MemberEnd()) {
-        request.params = Compact(params->value);
-        if (params->value.IsArray()) {
-            for (const auto& element : params->value.GetArray()) {
-                request.paramList.push_back(Compact(element));
-            }
-        }
+    if (document.HasMember("id")) request.id = Compact(document["id"]);
+    if (!document.HasMember("params")) return true;
+    const rapidjson::Value& params = document["params"];
+    request.params = Compact(params);
+    if (params.IsArray()) {
+        for (const auto& element : params.GetArray()) request.paramList.push_back(Compact(element));
     }
-    return request;
+    return true;
 }
 
 }  // namespace
 
-TestCompanion::TestCompanion() : TestCompanion(uint16_t{0}) {}
-
 TestCompanion::TestCompanion(uint16_t port) {
-#if defined(_WIN32)
-    WSADATA data;
-    winsock_ = WSAStartup(MAKEWORD(2, 2), &data) == 0;
-#endif
     listener_ = LoopbackSocket(port, port_, true);
-    if (listener_ != kNone && listen(N(listener_), 16) != 0) {
-        Close(listener_);
-        listener_ = kNone;
-    }
     if (listener_ != kNone) thread_ = std::thread([this] { run(); });
 }
 
@@ -220,19 +205,12 @@ TestCompanion::~TestCompanion() {
     stopping_ = true;
     if (thread_.joinable()) thread_.join();
     if (listener_ != kNone) Close(listener_);
-#if defined(_WIN32)
-    if (winsock_) WSACleanup();
-#endif
 }
 
 uint16_t TestCompanion::ClosedPort() {
     // Bound for the whole process and never listening: connections are
     // refused, and no companion of a parallel test can take the port.
     static const uint16_t port = [] {
-#if defined(_WIN32)
-        WSADATA data;
-        WSAStartup(MAKEWORD(2, 2), &data);  // kept, like the socket
-#endif
         uint16_t bound = 0;
         LoopbackSocket(0, bound, false);
         return bound;
@@ -252,12 +230,11 @@ void TestCompanion::onResult(const std::string& method, const std::string& resul
 
 void TestCompanion::onError(const std::string& method, int code, const std::string& message,
                             Delivery delivery) {
-    const std::string text = Json([&](auto& writer) {
-        writer.String(message.data(), static_cast<rapidjson::SizeType>(message.size()));
-    });
-    script(method, {Kind::Answer,
-                    "\"error\":{\"code\":" + std::to_string(code) + ",\"message\":" + text + "}",
-                    std::move(delivery)});
+    const rapidjson::Value text(rapidjson::StringRef(message.data(), message.size()));
+    script(method,
+           {Kind::Answer,
+            "\"error\":{\"code\":" + std::to_string(code) + ",\"message\":" + Compact(text) + "}",
+            std::move(delivery)});
 }
 
 void TestCompanion::onRaw(const std::string& method, std::string bytes, Delivery delivery) {
@@ -298,12 +275,13 @@ void TestCompanion::serve(intptr_t connection) {
     const bool whole = recording_;
     const bool complete = peer.readRequest(raw, whole);
     if (raw.empty()) return;
-    RecordedRequest request = Record(raw, whole);
+    RecordedRequest request;
+    const bool parsed = Record(raw, whole, request);
     const std::string id = request.id.empty() ? "null" : request.id;
     Script script{Kind::Answer, R"("error":{"code":-32700,"message":"Parse error"})", {}};
     {
         std::lock_guard<std::mutex> lock(mutex_);
-        if (request.parsed) {
+        if (parsed) {
             const auto found = scripts_.find(request.method);
             script = found != scripts_.end()
                          ? found->second

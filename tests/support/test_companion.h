@@ -64,8 +64,7 @@ struct Delivery {
 };
 
 struct RecordedRequest {
-    std::string raw;      // every byte received, up to and including the line feed
-    bool parsed = false;  // raw held a JSON object
+    std::string raw;  // every byte received, up to and including the line feed
     std::string method;
     std::string id;      // the "id" member as compact JSON text, e.g. "-5"
     std::string params;  // the "params" member as compact JSON text, e.g. ["POS-1",17]
@@ -74,8 +73,7 @@ struct RecordedRequest {
 
 class TestCompanion {
   public:
-    TestCompanion();                        // an ephemeral port
-    explicit TestCompanion(uint16_t port);  // this port; see listening()
+    explicit TestCompanion(uint16_t port = 0);  // 0: an ephemeral port; see listening()
     ~TestCompanion();
     TestCompanion(const TestCompanion&) = delete;
     TestCompanion& operator=(const TestCompanion&) = delete;
@@ -117,7 +115,6 @@ class TestCompanion {
 
     intptr_t listener_ = kNoSocket;
     uint16_t port_ = 0;
-    [[maybe_unused]] bool winsock_ = false;  // Winsock started (Windows only)
     std::atomic<bool> stopping_{false};
     std::atomic<bool> recording_{true};
     std::thread thread_;
