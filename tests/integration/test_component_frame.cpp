@@ -188,6 +188,7 @@ TEST_F(ComponentFrame, FailuresReachAddErrorAndGetLastErrorAndRefusedSettingsKee
         {"SetParameter", set("ServerPort", Param::R8(port + 0.5)), 8, badPort, kept},
         {"SetParameter", set("ServerPort", S("")), 8, badPort, kept},
         {"SetParameter", set("ServerPort", S(" " + std::to_string(port))), 8, badPort, kept},
+        {"SetParameter", set("ServerPort", S(std::to_string(port) + "x")), 8, badPort, kept},
         {"SetParameter", set("ServerPort", S("99999999999999999999")), 8, badPort, kept},
         {"SetParameter", set("ServerPort", Param::Bool(true)), 8, badPort, kept},
         {"SetParameter", set("ServerHost", S("no-such-host.invalid")), 0, "",
