@@ -8,8 +8,7 @@
 #include <fstream>
 
 #include "../unit/test_data.h"
-#include "platform_emulator.h"
-#include "test_companion.h"
+#include "component_fixture.h"
 
 namespace zarvik::test {
 namespace {
@@ -186,14 +185,12 @@ TEST_F(ComponentFrame, FailuresReachAddErrorAndGetLastErrorAndRefusedSettingsKee
         {"SetParameter", set("ServerPort", S(std::to_string(port))), 0, "", "B"},
         {"SetParameter", set("ServerPort", Param::I4(port + 65536)), 8, badPort, kept},
         {"SetParameter", set("ServerPort", Param::I4(0)), 8, badPort, kept},
-        {"SetParameter", set("ServerPort", Param::I4(-1)), 8, badPort, kept},
         {"SetParameter", set("ServerPort", Param::R8(port + 0.5)), 8, badPort, kept},
         {"SetParameter", set("ServerPort", S("")), 8, badPort, kept},
         {"SetParameter", set("ServerPort", S(" " + std::to_string(port))), 8, badPort, kept},
         {"SetParameter", set("ServerPort", S(std::to_string(port) + "x")), 8, badPort, kept},
         {"SetParameter", set("ServerPort", S("99999999999999999999")), 8, badPort, kept},
         {"SetParameter", set("ServerPort", Param::Bool(true)), 8, badPort, kept},
-        {"SetParameter", set("ServerPort", E), 8, badPort, kept},
         {"SetParameter", set("ServerHost", S("no-such-host.invalid")), 0, "",
          "Failed to resolve hostname"},
         {"SetParameter", set("ServerHost", Param::I4(7)), 8, bad + "ServerHost", kept},
