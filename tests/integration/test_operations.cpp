@@ -70,15 +70,15 @@ std::string Expand(const std::string& text, const std::map<std::string, std::str
     return out.append(at, text.end());
 }
 
-Param Arg(std::string spec) {
-    const std::string type = Word(spec);
-    if (type == "str") return Param::Str(spec);
-    if (type == "empty" && spec.empty()) return Param::Empty();
-    if (type == "bool" && (spec == "true" || spec == "false")) return Param::Bool(spec == "true");
-    if (type == "i4") return Param::I4(std::stoi(spec));
-    if (type == "ui4") return Param::UI4(static_cast<uint32_t>(std::stoul(spec)));
-    if (type == "r8") return Param::R8(std::stod(spec));
-    throw std::runtime_error("not an argument: " + type + " " + spec);
+Param Arg(std::string text) {
+    const std::string type = Word(text);
+    if (type == "str") return Param::Str(text);
+    if (type == "empty" && text.empty()) return Param::Empty();
+    if (type == "bool" && (text == "true" || text == "false")) return Param::Bool(text == "true");
+    if (type == "i4") return Param::I4(std::stoi(text));
+    if (type == "ui4") return Param::UI4(static_cast<uint32_t>(std::stoul(text)));
+    if (type == "r8") return Param::R8(std::stod(text));
+    throw std::runtime_error("not an argument: " + type + " " + text);
 }
 
 // The rows of one file; a line it cannot read fails the test with its place.
