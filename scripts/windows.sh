@@ -189,16 +189,46 @@ ensure_wine32() {
         wine32:i386 >/dev/null
 }
 
-# The marker says the prefix was made, or remade, with 32-bit wine present.
+# Some virtual machines' kernels run no 32-bit programs (execve of an i386
+# binary fails with "Exec format error"), so 32-bit wine cannot start. There
+# the i386 loader runs under qemu's user-mode emulation, registered for i386
+# binaries with binfmt_misc. Wine under that emulation crashes now and then in
+# programs with several threads, so only the x86 host and its negative
+# controls, single-threaded, run there; the x86 test suites and tools wait
+# for a kernel that runs 32-bit code.
+X86_BINFMT=/proc/sys/fs/binfmt_misc/zarvik-i386
+X86_EMULATED=0
+
+ensure_x86_runs() {
+    if [ -e "$X86_BINFMT" ]; then
+        X86_EMULATED=1
+    elif ! /usr/lib/wine/wine --version >/dev/null 2>&1; then
+        log "this kernel runs no 32-bit programs: x86 under qemu user-mode emulation"
+        need_packages qemu-user-static
+        [ -e /proc/sys/fs/binfmt_misc/register ] ||
+            as_root mount -t binfmt_misc binfmt_misc /proc/sys/fs/binfmt_misc
+        # An i386 ELF executable; F opens qemu now, so it serves every mount namespace.
+        printf '%s' ':zarvik-i386:M::\x7fELF\x01\x01\x01\x00\x00\x00\x00\x00\x00\x00\x00\x00\x02\x00\x03\x00:\xff\xff\xff\xff\xff\xfe\xfe\x00\xff\xff\xff\xff\xff\xff\xff\xff\xfe\xff\xff\xff:/usr/bin/qemu-i386-static:F' |
+            as_root tee /proc/sys/fs/binfmt_misc/register >/dev/null
+        X86_EMULATED=1
+    fi
+    if [ "$X86_EMULATED" = 1 ]; then
+        echo "  x86 under emulation: the MSVC-ABI host and its negative controls run;" \
+            "unit_tests.exe, integration_tests.exe and the tools (x86) do not" >&2
+    fi
+}
+
+# The marker says the prefix was made, or remade, with its 32-bit half.
 WINE_WOW64_MARKER=.zarvik-wow64
 
 ensure_wine_prefix() {
     wine_env
     [ -f "$WINEPREFIX/$WINE_WOW64_MARKER" ] && return 0
     if [ -f "$WINEPREFIX/system.reg" ]; then
-        # Made before 32-bit wine was installed: every x86 program fails with
-        # "could not load kernel32.dll". wineboot -u does not mend it; without
-        # its update stamp the next start rebuilds the 32-bit half.
+        # Made before 32-bit wine was installed, or where it could not start:
+        # every x86 program fails with "could not load kernel32.dll". wineboot
+        # -u does not mend it; without its update stamp the next start
+        # rebuilds the 32-bit half.
         log "completing the wine prefix for 32-bit programs (once)"
         rm -f "$WINEPREFIX/.update-timestamp"
     else
@@ -207,7 +237,9 @@ ensure_wine_prefix() {
     fi
     timeout "$WINE_TIMEOUT" "$WINE64" wineboot --init >/dev/null 2>&1
     timeout "$WINE_TIMEOUT" /usr/lib/wine/wineserver -w || true
-    dpkg-query -W -f='${Status}' wine32:i386 2>/dev/null | grep -q "ok installed" &&
+    # Only a prefix whose 32-bit half was really made; one made where 32-bit
+    # wine could not start is completed at the next run.
+    [ -f "$WINEPREFIX/drive_c/windows/syswow64/kernel32.dll" ] &&
         touch "$WINEPREFIX/$WINE_WOW64_MARKER"
     return 0
 }
@@ -241,10 +273,20 @@ build_msvc_host() {
 
 #   prove_windows_dll BUILD_DIR x64|x86 SUITE...: the host, then the suites.
 prove_windows_dll() {
-    local build=$1 arch=$2 suite
+    local build=$1 arch=$2 suite out
     shift 2
     log "MSVC-ABI host ($arch) under wine"
-    run_under_wine "$build/msvc_host/msvc_host.exe" "$(winepath_of "$build/ZarvikKassaDriver.dll")"
+    # Under emulation wine's exit code can read 0 after a crash: its last line says.
+    out=$(run_under_wine "$build/msvc_host/msvc_host.exe" "$(winepath_of "$build/ZarvikKassaDriver.dll")" 2>&1) || {
+        printf '%s\n' "$out"
+        return 1
+    }
+    printf '%s\n' "$out"
+    grep -qE '^msvc_host: [0-9]+ passed, 0 failed' <<<"$out" || {
+        echo "FAIL: the MSVC-ABI host ($arch) did not report all checks passed" >&2
+        return 1
+    }
+    [ "$arch" = x86 ] && [ "$X86_EMULATED" = 1 ] && return 0
     for suite in "$@"; do
         log "$suite.exe ($arch) under wine"
         run_under_wine "$build/tests/$suite.exe" --gtest_brief=1
@@ -265,9 +307,10 @@ x86_negative_controls() {
         out=$(run_under_wine "$host" "$(winepath_of "$controls/control_$name.dll")" 2>&1) || rc=$?
         printf '  control_%s.dll: exit %s, %s\n' "$name" "$rc" "$(grep -m1 -E 'MISMATCH|stack_witness|passed|^wine: Unhandled' <<<"$out")"
         case $name in
-            aligned_stack) [ "$rc" -eq 0 ] || bad=1 ;;
+            aligned_stack) [ "$rc" -eq 0 ] && grep -qE 'passed, 0 failed' <<<"$out" || bad=1 ;;
             unaligned_stack) [ "$rc" -ne 0 ] && grep -q stack_witness <<<"$out" || bad=1 ;;
-            *) [ "$rc" -ne 0 ] || bad=1 ;;
+            # A crash; under emulation wine may still exit with 0.
+            *) [ "$rc" -ne 0 ] || grep -q '^wine: Unhandled' <<<"$out" || bad=1 ;;
         esac
     done
     [ $bad -eq 0 ] || { echo "FAIL: the x86 host's negative controls did not come out as expected" >&2; return 1; }
@@ -279,6 +322,7 @@ test_windows() {
     build_msvc_host "$WIN_BUILD" x64
     build_msvc_host "$WIN_X86_BUILD" x86
     ensure_wine32
+    ensure_x86_runs
     ensure_wine_prefix
     prove_windows_dll "$WIN_BUILD" x64 unit_tests integration_tests
     prove_windows_dll "$WIN_X86_BUILD" x86 unit_tests integration_tests
