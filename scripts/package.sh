@@ -25,7 +25,7 @@ package_and_check() {
             echo "package: build/$width/ZarvikKassaDriver.dll is missing; the Windows build makes it" >&2
             return 1
         fi
-        [ "$width" = windows-x86 ] && [ "${X86_EMULATED:-0}" = 1 ] && continue
+        [ "$width" = windows-x86 ] && x86_emulated && continue
         smoke_windows_tools "$ROOT/build/$width"
     done
     if [ ! -f "$ROOT/build/linux-bullseye/libZarvikKassaDriver.so" ]; then
